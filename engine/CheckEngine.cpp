@@ -1,0 +1,85 @@
+#include "engine/CheckEngine.h"
+
+#include <shlwapi.h>
+
+#include <cstring>
+
+namespace rk {
+namespace {
+
+void* Resolve(HMODULE module, const char* name) {
+    return reinterpret_cast<void*>(::GetProcAddress(module, name));
+}
+
+uint32_t ReadWord(const unsigned char* block, uint32_t offset) {
+    uint32_t value;
+    std::memcpy(&value, block + offset, sizeof value);
+    return value;
+}
+
+}  // namespace
+
+CheckEngine::~CheckEngine() { Unbind(); }
+
+int32_t CheckEngine::Bind() {
+    if (m_module) return 1;
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(::GetModuleHandleA(nullptr), path, MAX_PATH);
+    // The joined path must fit in MAX_PATH; PathAppend fails rather than truncate, and then we
+    // load nothing instead of a library of some other name.
+    if (!::PathAppendA(path, "..\\check.dll")) return 0;
+    m_module = ::LoadLibraryA(path);
+    if (!m_module) return 0;
+
+    m_entries.engInit = Resolve(m_module, "EngInit");
+    m_entries.engLoad = Resolve(m_module, "EngLoad");
+    m_entries.engGetNext = Resolve(m_module, "EngGetNext");
+    m_entries.engCount = Resolve(m_module, "EngCount");
+    m_entries.engRemove = Resolve(m_module, "EngRemove");
+    m_entries.engGetReport = Resolve(m_module, "EngGetReport");
+    m_entries.engPost = Resolve(m_module, "EngPost");
+    m_entries.engGetGroup = Resolve(m_module, "EngGetGroup");
+    m_entries.engLibInit = Resolve(m_module, "EngLib_Init");
+    m_entries.engEnable = Resolve(m_module, "EngEnable");
+    m_entries.engSetLoadDisabled = Resolve(m_module, "EngSetLoadDisabled");
+    m_entries.engDisable = Resolve(m_module, "EngDisable");
+
+    unsigned char info[kEngLibInfoSize] = {};
+    uint32_t size = kEngLibInfoSize;
+    std::memcpy(info, &size, sizeof size);
+    if (!m_entries.engLibInit) return 1;
+    if (reinterpret_cast<EngLibInitFn>(m_entries.engLibInit)(info) == 0) return 1;
+    for (int i = 0; i < 5; ++i)
+        m_entries.extra[i] = reinterpret_cast<void*>(ReadWord(info, kEngLibInfoExtraOffsets[i]));
+    m_entries.prepareReport = reinterpret_cast<void*>(ReadWord(info, kEngLibInfoPrepareReportOffset));
+    return 1;
+}
+
+void CheckEngine::Unbind() {
+    if (!m_module) return;
+    ::FreeLibrary(m_module);
+    m_module = nullptr;
+    m_entries = EngineEntryPoints();
+}
+
+int32_t CheckEngine::Init() {
+    if (!m_entries.engInit) return 0;
+    return reinterpret_cast<EngInitFn>(m_entries.engInit)();
+}
+
+int32_t CheckEngine::Load(int32_t a, int32_t b) {
+    if (!m_entries.engLoad) return 0;
+    return reinterpret_cast<EngLoadFn>(m_entries.engLoad)(a, b);
+}
+
+int32_t CheckEngine::PrepareReport(int32_t mode) {
+    if (!m_entries.prepareReport) return 0;
+    return reinterpret_cast<PrepareReportFn>(m_entries.prepareReport)(mode);
+}
+
+int32_t CheckEngine::GetReport(char* buffer, int32_t size) {
+    if (!m_entries.engGetReport) return 0;
+    return reinterpret_cast<EngGetReportFn>(m_entries.engGetReport)(buffer, size);
+}
+
+}  // namespace rk

@@ -1,0 +1,38 @@
+#!/bin/bash
+# Installs, from Debian's packages, whatever the build and the tests need and is missing.
+# Safe to run again: it installs nothing that is already there.
+set -euo pipefail
+
+PACKAGES=(cmake make python3 g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth fonts-wqy-microhei
+          locales doctest-dev imagemagick x11-utils iproute2 util-linux)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  NEED_UPDATE=1
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+elif [ -n "${NEED_UPDATE:-}" ]; then
+  $SUDO apt-get update -q
+fi
+
+# Wine reports ANSI code page 936 only when the zh_CN locale exists.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+  $SUDO sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen
+fi
+echo "setup: done"

@@ -1,0 +1,7 @@
+# Sourced by the scripts and by ctest's wrapper: a private Wine prefix in the build folder with
+# the Chinese locale, so the ANSI code page is 936.
+export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LC_ALL=zh_CN.UTF-8
+export LANG=zh_CN.UTF-8

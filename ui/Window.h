@@ -1,0 +1,39 @@
+#pragma once
+// A window wrapper that does not own its window: attach and detach only.
+#include <windows.h>
+
+#include "base/AnsiString.h"
+
+namespace rk {
+
+class Window {
+public:
+    Window() = default;
+    explicit Window(HWND hwnd) : m_hwnd(hwnd) {}
+
+    HWND GetHwnd() const { return m_hwnd; }
+    void Attach(HWND hwnd) { m_hwnd = hwnd; }
+    HWND Detach() {
+        HWND hwnd = m_hwnd;
+        m_hwnd = nullptr;
+        return hwnd;
+    }
+
+    LRESULT SendMsg(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(m_hwnd, message, wParam, lParam);
+    }
+    BOOL PostMsg(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::PostMessageA(m_hwnd, message, wParam, lParam);
+    }
+    HWND GetItem(int id) const { return ::GetDlgItem(m_hwnd, id); }
+    BOOL EnableItem(int id, bool enable) const { return ::EnableWindow(GetItem(id), enable); }
+    BOOL SetText(const char* text) const { return ::SetWindowTextA(m_hwnd, text); }
+    BOOL SetItemText(int id, const char* text) const { return ::SetDlgItemTextA(m_hwnd, id, text); }
+    AnsiString GetText() const;
+    bool IsIconic() const { return ::IsIconic(m_hwnd) != FALSE; }
+
+protected:
+    HWND m_hwnd = nullptr;
+};
+
+}  // namespace rk
