@@ -7,8 +7,11 @@
 
 namespace rk {
 
-template <typename T, T Invalid, typename Close>
+// Traits give the invalid value and the release call: Traits::Invalid(), Traits::Close(value).
+template <typename T, typename Traits>
 class UniqueAny {
+    static T Invalid() { return Traits::Invalid(); }
+
 public:
     UniqueAny() = default;
     explicit UniqueAny(T value) : m_value(value) {}
@@ -22,14 +25,14 @@ public:
     }
 
     T get() const { return m_value; }
-    explicit operator bool() const { return m_value != Invalid; }
+    explicit operator bool() const { return m_value != Invalid(); }
     T release() {
         T value = m_value;
-        m_value = Invalid;
+        m_value = Invalid();
         return value;
     }
-    void reset(T value = Invalid) {
-        if (m_value != Invalid) Close()(m_value);
+    void reset(T value = Traits::Invalid()) {
+        if (m_value != Invalid()) Traits::Close(m_value);
         m_value = value;
     }
     // For out-parameters: releases what is held and hands out the slot.
@@ -39,29 +42,36 @@ public:
     }
 
 private:
-    T m_value = Invalid;
+    T m_value = Traits::Invalid();
 };
 
-struct CloseHandleFn { void operator()(HANDLE h) const { ::CloseHandle(h); } };
-struct FreeLibraryFn { void operator()(HMODULE h) const { ::FreeLibrary(h); } };
-struct UnmapViewFn { void operator()(const void* p) const { ::UnmapViewOfFile(p); } };
-struct FindCloseFn { void operator()(HANDLE h) const { ::FindClose(h); } };
-struct RegCloseKeyFn { void operator()(HKEY h) const { ::RegCloseKey(h); } };
-struct VirtualFreeFn {
-    void operator()(void* p) const {
-        ::VirtualFree(p, 0, MEM_RELEASE);
-    }
+template <typename T, void (*CloseFn)(T)>
+struct NullTraits {
+    static T Invalid() { return nullptr; }
+    static void Close(T value) { CloseFn(value); }
 };
+template <typename T, void (*CloseFn)(T)>
+struct InvalidHandleTraits {
+    static T Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(T value) { CloseFn(value); }
+};
+
+inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
+inline void ReleaseLibraryModule(HMODULE h) { ::FreeLibrary(h); }
+inline void UnmapView(const void* p) { ::UnmapViewOfFile(p); }
+inline void CloseFind(HANDLE h) { ::FindClose(h); }
+inline void CloseRegKey(HKEY h) { ::RegCloseKey(h); }
+inline void ReleaseVirtual(void* p) { ::VirtualFree(p, 0, MEM_RELEASE); }
 
 // Kernel objects that fail as NULL: threads, events, processes, mappings.
-using UniqueHandle = UniqueAny<HANDLE, nullptr, CloseHandleFn>;
+using UniqueHandle = UniqueAny<HANDLE, NullTraits<HANDLE, CloseKernelHandle>>;
 // CreateFile and CreateToolhelp32Snapshot fail as INVALID_HANDLE_VALUE.
-using UniqueFile = UniqueAny<HANDLE, INVALID_HANDLE_VALUE, CloseHandleFn>;
-using UniqueModule = UniqueAny<HMODULE, nullptr, FreeLibraryFn>;
-using UniqueView = UniqueAny<const void*, nullptr, UnmapViewFn>;
-using UniqueFind = UniqueAny<HANDLE, INVALID_HANDLE_VALUE, FindCloseFn>;
-using UniqueRegKey = UniqueAny<HKEY, nullptr, RegCloseKeyFn>;
-using UniqueVirtualAlloc = UniqueAny<void*, nullptr, VirtualFreeFn>;
+using UniqueFile = UniqueAny<HANDLE, InvalidHandleTraits<HANDLE, CloseKernelHandle>>;
+using UniqueModule = UniqueAny<HMODULE, NullTraits<HMODULE, ReleaseLibraryModule>>;
+using UniqueView = UniqueAny<const void*, NullTraits<const void*, UnmapView>>;
+using UniqueFind = UniqueAny<HANDLE, InvalidHandleTraits<HANDLE, CloseFind>>;
+using UniqueRegKey = UniqueAny<HKEY, NullTraits<HKEY, CloseRegKey>>;
+using UniqueVirtualAlloc = UniqueAny<void*, NullTraits<void*, ReleaseVirtual>>;
 
 // One-off cleanup that no wrapper type fits (CoUninitialize and the like).
 template <typename F>

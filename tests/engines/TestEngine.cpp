@@ -59,6 +59,20 @@ EXPORT int __cdecl EngGetReport(char* buffer, int size) {
     return 1;
 }
 
+#elif defined(ENGINE_BLOCKING)
+
+// Holds the report until the test sets the named event, so the wait dialog can be examined.
+EXPORT int __cdecl EngGetReport(char* buffer, int size) {
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEngineRelease");
+    if (release) {
+        ::WaitForSingleObject(release, 60000);
+        ::CloseHandle(release);
+    }
+    const char text[] = "released\r\n";
+    if (size >= static_cast<int>(sizeof text)) std::memcpy(buffer, text, sizeof text);
+    return 1;
+}
+
 #elif defined(ENGINE_RECORDING)
 
 // Records every call in order; the unit tests read the log through Test_CallLog.

@@ -1,0 +1,220 @@
+#include "tests/gui/Driver.h"
+
+#include <tlhelp32.h>
+
+#include <cstring>
+
+#include "base/Handle.h"
+#include "res/resource.h"
+
+namespace rkt {
+
+AppProcess::~AppProcess() { Kill(); }
+
+bool AppProcess::Start(const std::string& exe, const std::string& arguments) {
+    std::string folder = exe.substr(0, exe.find_last_of('\\'));
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return ::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                            &startup, &m_info) != FALSE;
+}
+
+bool AppProcess::WaitExit(DWORD timeoutMs) const {
+    return m_info.hProcess && ::WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool AppProcess::Running() const {
+    return m_info.hProcess && ::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void AppProcess::Kill() {
+    if (!m_info.hProcess) return;
+    if (Running()) {
+        ::TerminateProcess(m_info.hProcess, 1);
+        ::WaitForSingleObject(m_info.hProcess, kWaitMs);
+    }
+    ::CloseHandle(m_info.hThread);
+    ::CloseHandle(m_info.hProcess);
+    m_info = PROCESS_INFORMATION();
+}
+
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        if (cond()) return true;
+        if (::GetTickCount() - start > timeoutMs) return cond();
+        ::Sleep(20);
+    }
+}
+
+namespace {
+
+struct EnumState {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+    EnumState* state = reinterpret_cast<EnumState*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == state->pid) state->found.push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectChildren(HWND hwnd, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD pid) {
+    EnumState state{pid, {}};
+    ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+std::string TextOf(HWND hwnd) {
+    // Across processes a rich edit control reports a length of 0; grow until the text fits.
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return std::string();
+    size_t capacity = length * 2 + 2 < 4096 ? 4096 : length * 2 + 2;
+    for (;;) {
+        std::string text(capacity, '\0');
+        DWORD_PTR got = 0;
+        if (!::SendMessageTimeoutA(hwnd, WM_GETTEXT, capacity, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
+                                   10000, &got))
+            return std::string();
+        size_t n = strnlen(text.c_str(), capacity);
+        if (n + 1 < capacity) {
+            text.resize(n);
+            return text;
+        }
+        capacity *= 2;
+    }
+}
+
+bool IsDialog(HWND hwnd) { return ClassOf(hwnd) == "#32770"; }
+
+HWND FindMainWindow(DWORD pid) {
+    for (HWND hwnd : TopLevelWindows(pid))
+        if (IsDialog(hwnd) && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, IDC_REPORT_EDIT)) return hwnd;
+    return nullptr;
+}
+
+HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindMainWindow(pid)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND FindDialog(DWORD pid, const std::string& caption, HWND except) {
+    for (HWND hwnd : TopLevelWindows(pid))
+        if (hwnd != except && IsDialog(hwnd) && ::IsWindowVisible(hwnd) && TextOf(hwnd) == caption) return hwnd;
+    return nullptr;
+}
+
+HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs, HWND except) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindDialog(pid, caption, except)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND FindDialogWithText(DWORD pid, const std::string& text) {
+    for (HWND hwnd : TopLevelWindows(pid)) {
+        if (!IsDialog(hwnd) || !::IsWindowVisible(hwnd)) continue;
+        for (const std::string& s : StaticTexts(hwnd))
+            if (s == text) return hwnd;
+    }
+    return nullptr;
+}
+
+bool WaitGone(HWND hwnd, DWORD timeoutMs) {
+    return WaitUntil([&] { return !::IsWindow(hwnd) || !::IsWindowVisible(hwnd); }, timeoutMs);
+}
+
+std::string ItemText(HWND dialog, int id) { return TextOf(::GetDlgItem(dialog, id)); }
+
+bool ItemEnabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+
+std::vector<std::string> StaticTexts(HWND dialog) {
+    std::vector<HWND> children;
+    ::EnumChildWindows(dialog, &CollectChildren, reinterpret_cast<LPARAM>(&children));
+    std::vector<std::string> texts;
+    for (HWND child : children)
+        if (_stricmp(ClassOf(child).c_str(), "Static") == 0) texts.push_back(TextOf(child));
+    return texts;
+}
+
+void Click(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+std::string ClipboardText() {
+    std::string text;
+    // Another program may hold the clipboard for a moment.
+    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(::GlobalLock(data))) {
+            text = p;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+bool SetClipboardText(const std::string& text) {
+    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return false;
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool ok = false;
+    if (memory) {
+        char* p = static_cast<char*>(::GlobalLock(memory));
+        memcpy(p, text.c_str(), text.size() + 1);
+        ::GlobalUnlock(memory);
+        ok = ::SetClipboardData(CF_TEXT, memory) != nullptr;
+        if (!ok) ::GlobalFree(memory);
+    }
+    ::CloseClipboard();
+    return ok;
+}
+
+bool ModuleLoaded(DWORD pid, const char* moduleName) {
+    rk::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+    if (!snapshot) return false;
+    MODULEENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Module32First(snapshot.get(), &entry); more; more = ::Module32Next(snapshot.get(), &entry))
+        if (_stricmp(entry.szModule, moduleName) == 0) return true;
+    return false;
+}
+
+std::string ExeDir() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    rk::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    DWORD size = ::GetFileSize(file.get(), nullptr);
+    bytes.assign(size, '\0');
+    DWORD got = 0;
+    if (size && !::ReadFile(file.get(), &bytes[0], size, &got, nullptr)) return false;
+    bytes.resize(got);
+    return true;
+}
+
+}  // namespace rkt

@@ -1,0 +1,69 @@
+#pragma once
+// A small Win32 driver for the GUI tests: starts Rekkor.exe, finds its windows by class, caption
+// and control id, clicks, reads texts and the clipboard. Every wait is bounded.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace rkt {
+
+constexpr DWORD kWaitMs = 20000;
+
+// A started program; ended on destruction if it still runs.
+class AppProcess {
+public:
+    AppProcess() = default;
+    ~AppProcess();
+    AppProcess(const AppProcess&) = delete;
+    AppProcess& operator=(const AppProcess&) = delete;
+
+    // Starts exe with its own folder as the working directory.
+    bool Start(const std::string& exe, const std::string& arguments = "");
+    DWORD Pid() const { return m_info.dwProcessId; }
+    HANDLE Handle() const { return m_info.hProcess; }
+    bool WaitExit(DWORD timeoutMs = kWaitMs) const;
+    bool Running() const;
+    void Kill();
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};
+
+// Polls cond until it holds or timeoutMs passes.
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs = kWaitMs);
+
+// Top-level windows of a process.
+std::vector<HWND> TopLevelWindows(DWORD pid);
+std::string ClassOf(HWND hwnd);
+std::string TextOf(HWND hwnd);  // WM_GETTEXT, works across processes
+bool IsDialog(HWND hwnd);
+
+// The main window: a visible dialog of the process holding the report control.
+HWND FindMainWindow(DWORD pid);
+HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = kWaitMs);
+// A visible dialog of the process with this caption (message boxes included), other than `except`.
+HWND FindDialog(DWORD pid, const std::string& caption, HWND except = nullptr);
+HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = kWaitMs, HWND except = nullptr);
+// A visible dialog of the process that holds a static text equal to text.
+HWND FindDialogWithText(DWORD pid, const std::string& text);
+bool WaitGone(HWND hwnd, DWORD timeoutMs = kWaitMs);
+
+std::string ItemText(HWND dialog, int id);
+bool ItemEnabled(HWND dialog, int id);
+// Texts of the dialog's static controls, in child order (the text of a message box is one).
+std::vector<std::string> StaticTexts(HWND dialog);
+// Posts a button's click; posting keeps the driver free while the handler runs a modal loop.
+void Click(HWND dialog, int id);
+
+std::string ClipboardText();
+bool SetClipboardText(const std::string& text);
+bool ModuleLoaded(DWORD pid, const char* moduleName);
+
+// Folder of this test program, with a trailing backslash.
+std::string ExeDir();
+// A file's bytes; false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+
+}  // namespace rkt

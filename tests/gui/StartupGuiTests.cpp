@@ -1,0 +1,227 @@
+// The tool in a real window: start-up report, main window, About box, exit paths, and the
+// engines that misbehave on purpose.
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "res/resource.h"
+#include "tests/gui/Driver.h"
+
+using namespace rkt;
+
+namespace {
+
+const char kStatusHint[] = "如果升级有问题，请点击网络诊断";
+const char kAboutCaption[] = "关于 Rekkor";
+
+std::string Layout(const char* name) { return ExeDir() + "e2e\\" + name + "\\Rekkor.exe"; }
+
+// Starts the tool from a layout folder and waits for its main window.
+struct RunningTool {
+    AppProcess process;
+    HWND main = nullptr;
+
+    explicit RunningTool(const char* layout) {
+        REQUIRE(process.Start(Layout(layout)));
+        main = WaitForMainWindow(process.Pid());
+        REQUIRE(main != nullptr);
+    }
+    std::string Report() const { return ItemText(main, IDC_REPORT_EDIT); }
+    void Exit() {
+        Click(main, IDCANCEL);
+        CHECK(process.WaitExit());
+    }
+};
+
+}  // namespace
+
+TEST_CASE("with the sample engine the main window shows its report") {
+    RunningTool tool("sample");
+    std::string report = tool.Report();
+    CHECK(report.compare(0, 12, "[系统概况]\r\n") == 0);
+    CHECK(report.find("操作系统版本: ") != std::string::npos);
+    CHECK(report.find("处理器数量: ") != std::string::npos);
+    CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kStatusHint);
+    CHECK(TextOf(tool.main) == "");  // the template's caption is cleared
+    CHECK(ItemText(tool.main, IDOK) == "复制到剪贴板");
+    CHECK(ItemText(tool.main, IDC_SAVE) == "保存结果到文件");
+    CHECK(ItemText(tool.main, IDC_NET_DIAG) == "网络诊断(无法升级请诊断)");
+    CHECK(ItemText(tool.main, IDCANCEL) == "退出");
+    HWND edit = ::GetDlgItem(tool.main, IDC_REPORT_EDIT);
+    CHECK(ClassOf(edit) == "RICHEDIT");
+    CHECK((::GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) != 0);
+    // The engine is freed once the run is over.
+    CHECK(WaitUntil([&] { return !ModuleLoaded(tool.process.Pid(), "check.dll"); }));
+    tool.Exit();
+}
+
+TEST_CASE("the window ends by Exit, Esc and the close box") {
+    SUBCASE("Exit button") {
+        RunningTool tool("none");
+        tool.Exit();
+    }
+    SUBCASE("Esc") {
+        RunningTool tool("none");
+        ::PostMessageA(::GetDlgItem(tool.main, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+        CHECK(tool.process.WaitExit());
+    }
+    SUBCASE("close box") {
+        RunningTool tool("none");
+        ::PostMessageA(tool.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        CHECK(tool.process.WaitExit());
+    }
+}
+
+TEST_CASE("the copy button's command leaves the window open") {
+    RunningTool tool("none");
+    Click(tool.main, IDOK);
+    // Serve a round trip so the posted command has been handled.
+    CHECK(TextOf(tool.main) == "");
+    CHECK(tool.process.Running());
+    tool.Exit();
+}
+
+TEST_CASE("the system menu's About entry opens the About box") {
+    RunningTool tool("none");
+    for (WPARAM command : {WPARAM(IDM_ABOUTBOX), WPARAM(IDM_ABOUTBOX + 15)}) {
+        ::PostMessageA(tool.main, WM_SYSCOMMAND, command, 0);
+        HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
+        REQUIRE(about != nullptr);
+        bool found = false;
+        for (const std::string& text : StaticTexts(about)) found = found || text == "Rekkor 2.0 版";
+        CHECK(found);
+        Click(about, IDOK);
+        CHECK(WaitGone(about));
+    }
+    tool.Exit();
+}
+
+TEST_CASE("the system menu carries the About entry after a separator") {
+    // The entry's text comes from the string table.
+    HMODULE exe = ::LoadLibraryExA(Layout("none").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(exe != nullptr);
+    char text[128] = {};
+    CHECK(::LoadStringA(exe, IDS_ABOUTBOX, text, sizeof text) > 0);
+    CHECK(std::string(text) == "关于 Rekkor(&A)...");
+    ::FreeLibrary(exe);
+
+    RunningTool tool("none");
+    HMENU menu = ::GetSystemMenu(tool.main, FALSE);
+    if (menu && ::GetMenuItemCount(menu) > 0) {  // readable from another process on this system
+        int count = ::GetMenuItemCount(menu);
+        REQUIRE(count >= 2);
+        char item[128] = {};
+        ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
+        CHECK(std::string(item) == "关于 Rekkor(&A)...");
+        CHECK(::GetMenuItemID(menu, count - 1) == IDM_ABOUTBOX);
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        ::GetMenuItemInfoA(menu, count - 2, TRUE, &info);
+        CHECK((info.fType & MFT_SEPARATOR) != 0);
+    }
+    tool.Exit();
+}
+
+TEST_CASE("without check.dll the window opens with an empty report") {
+    RunningTool tool("none");
+    CHECK(tool.Report() == "");
+    CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kStatusHint);
+    tool.Exit();
+}
+
+TEST_CASE("misbehaving engines") {
+    SUBCASE("an engine that exports only EngGetReport yields its text") {
+        RunningTool tool("only_getreport");
+        CHECK(tool.Report().compare(0, 19, "only EngGetReport\r\n") == 0);
+        tool.Exit();
+    }
+    SUBCASE("an engine whose EngLib_Init fails yields its text without PrepareReport") {
+        RunningTool tool("init_fails");  // its PrepareReport would abort the process
+        CHECK(tool.Report().compare(0, 32, "init failed, text all the same\r\n") == 0);
+        tool.Exit();
+    }
+    SUBCASE("a fault inside EngGetReport gives an empty report and frees the library") {
+        RunningTool tool("fault");
+        CHECK(tool.Report() == "");
+        CHECK(FindDialogWithText(tool.process.Pid(), "正在生成报告中，请耐心等候") == nullptr);
+        CHECK(WaitUntil([&] { return !ModuleLoaded(tool.process.Pid(), "check.dll"); }));
+        tool.Exit();
+    }
+    SUBCASE("a text of 1048575 bytes is shown alone, with no section behind it") {
+        RunningTool tool("fill");
+        std::string report = tool.Report();
+        CHECK(!report.empty());
+        CHECK(report.find_first_not_of('A') == std::string::npos);
+        tool.Exit();
+    }
+    SUBCASE("a text without a terminator is kept within the buffer") {
+        RunningTool tool("noterm");
+        std::string report = tool.Report();
+        CHECK(!report.empty());
+        CHECK(report.find_first_not_of('B') == std::string::npos);
+        tool.Exit();
+    }
+}
+
+TEST_CASE("the wait dialog ignores its close box, Enter and Esc until the report is done") {
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEngineRelease");
+    REQUIRE(release != nullptr);
+    ::ResetEvent(release);
+    AppProcess process;
+    REQUIRE(process.Start(Layout("blocking")));
+    HWND wait = nullptr;
+    REQUIRE(WaitUntil([&] { return (wait = FindDialogWithText(process.Pid(), "正在生成报告中，请耐心等候")) != nullptr; }));
+    CHECK(TextOf(wait) == "");
+    ::PostMessageA(wait, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ::PostMessageA(wait, WM_CLOSE, 0, 0);
+    ::PostMessageA(wait, WM_COMMAND, IDOK, 0);
+    ::PostMessageA(wait, WM_COMMAND, IDCANCEL, 0);
+    // A command 1200 with a notification code is not the report's end either.
+    ::PostMessageA(wait, WM_COMMAND, MAKEWPARAM(ID_REPORT_DONE, 1), 0);
+    // A sent message is handled after the posted ones above.
+    TextOf(wait);
+    CHECK(::IsWindowVisible(wait));
+    CHECK(FindMainWindow(process.Pid()) == nullptr);
+    ::SetEvent(release);
+    HWND main = WaitForMainWindow(process.Pid());
+    REQUIRE(main != nullptr);
+    CHECK(!::IsWindow(wait));
+    CHECK(ItemText(main, IDC_REPORT_EDIT).compare(0, 10, "released\r\n") == 0);
+    Click(main, IDCANCEL);
+    CHECK(process.WaitExit());
+    ::CloseHandle(release);
+}
+
+TEST_CASE("Rekkor.exe carries version 2.0.1.1 and its manifest") {
+    std::string exe = Layout("none");
+    DWORD handle = 0;
+    DWORD size = ::GetFileVersionInfoSizeA(exe.c_str(), &handle);
+    REQUIRE(size > 0);
+    std::string block(size, '\0');
+    REQUIRE(::GetFileVersionInfoA(exe.c_str(), 0, size, &block[0]));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    REQUIRE(::VerQueryValueA(&block[0], "\\", reinterpret_cast<void**>(&fixed), &length));
+    CHECK(fixed->dwFileVersionMS == 0x00020000);
+    CHECK(fixed->dwFileVersionLS == 0x00010001);
+    CHECK(fixed->dwProductVersionMS == 0x00020000);
+    CHECK(fixed->dwProductVersionLS == 0x00010001);
+    char* value = nullptr;
+    REQUIRE(::VerQueryValueA(&block[0], "\\StringFileInfo\\080404b0\\FileVersion", reinterpret_cast<void**>(&value),
+                             &length));
+    CHECK(std::string(value) == "2, 0, 1, 1");
+
+    HMODULE image = ::LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(image != nullptr);
+    HRSRC manifest = ::FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    REQUIRE(manifest != nullptr);
+    std::string text(static_cast<const char*>(::LockResource(::LoadResource(image, manifest))),
+                     ::SizeofResource(image, manifest));
+    CHECK(text.find("level=\"requireAdministrator\"") != std::string::npos);
+    CHECK(text.find("uiAccess=\"false\"") != std::string::npos);
+    CHECK(text.find("Microsoft.Windows.Common-Controls") != std::string::npos);
+    CHECK(text.find("name=\"Rekkor\"") != std::string::npos);
+    ::FreeLibrary(image);
+}
