@@ -221,13 +221,13 @@ TEST_CASE("the real WINTRUST.DLL binds once") {
     CHECK(reinterpret_cast<void*>(trust) != nullptr);
     CHECK(BindWinTrust());
     CHECK(reinterpret_cast<void*>(WinTrustBinding::Instance().winVerifyTrust) == reinterpret_cast<void*>(trust));
-    TestFile file("rk_plain.exe", std::vector<uint8_t>(300, 1));
+    TestFile file("rk_unsigned.bin", std::vector<uint8_t>(300, 1));
     REQUIRE(file.ok());
     {
         // Wine's trust provider accepts every file, even a missing one, so the answer can only
         // be compared with the embedded route's.
         SignatureVerifier verifier;
-        bool embedded = verifier.VerifyEmbedded(L"rk_plain.exe") >= 0;
+        bool embedded = verifier.VerifyEmbedded(L"rk_unsigned.bin") >= 0;
         if (embedded) CHECK(verifier.Verify(file.path()));
     }
     WinTrustBinding::Instance() = saved;

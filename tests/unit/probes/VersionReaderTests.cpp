@@ -23,6 +23,7 @@ TEST_CASE("the FileVersion of the first translation") {
         CHECK(std::string(value) == "5.1.2600.5512 (xpsp.080413-2105)");
     }
     SUBCASE("no version resource") {
+        REQUIRE(::GetFileAttributesA("rk_plain.exe") != INVALID_FILE_ATTRIBUTES);
         VersionInfoReader reader;
         CHECK_FALSE(reader.Load("rk_plain.exe"));
         CHECK_FALSE(reader.Load("rk_no_such_file.exe"));
