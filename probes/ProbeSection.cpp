@@ -1,12 +1,27 @@
+#include "probes/ProbeSection.h"
+
 #include "engine/CheckEngine.h"
+#include "probes/BoundedText.h"
 
 namespace rk {
 
-// Not built yet: the userinit.exe and desktop-shortcut sections. Until then the start-up report
-// holds the engine's text alone.
 int32_t CheckEngine::AppendProbeSections(char* text, uint32_t size) {
-    (void)text;
-    (void)size;
+    // A count above the bound is a negative size from the caller: write nothing, but the
+    // inspections still run.
+    const bool writable = size <= kBoundedMaxCapacity;
+    if (writable) BoundedAppend(text, size, "[userinit.exe情况]\r\n");
+    int32_t infected = AppendUserinitFacts(text, size);
+    if (writable) {
+        BoundedAppend(text, size, infected ? "被感染\r\n" : "未被感染\r\n");
+        BoundedAppend(text, size, kSectionSeparator);
+    }
+    char target[MAX_PATH] = {};
+    int32_t found = GetDesktopShortcutTarget(target, MAX_PATH);
+    if (found == 1 && writable) {
+        BoundedAppend(text, size, "[桌面快捷方式情况]\r\n");
+        BoundedAppend(text, size, target);
+        BoundedAppend(text, size, kSectionSeparator);
+    }
     return 1;
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+// Writing into fixed-size zero-terminated buffers without ever going past their end. Capacities
+// count bytes and include the terminator; the results are HRESULT codes.
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+namespace rk {
+
+constexpr int32_t kBoundedOk = 0;                                          // S_OK
+constexpr int32_t kBoundedInvalidArg = static_cast<int32_t>(0x80070057);   // E_INVALIDARG
+constexpr int32_t kBoundedInsufficient = static_cast<int32_t>(0x8007007A); // ERROR_INSUFFICIENT_BUFFER
+constexpr uint32_t kBoundedMaxCapacity = 2147483647u;
+
+int32_t BoundedLength(const char* text, uint32_t capacity, uint32_t* length);
+int32_t BoundedCopy(char* destination, uint32_t capacity, const char* source);
+int32_t BoundedAppend(char* destination, uint32_t capacity, const char* source);
+int32_t BoundedFormat(char* destination, uint32_t capacity, const char* format, ...)
+    __attribute__((format(ms_printf, 3, 4)));
+int32_t BoundedFormatV(char* destination, uint32_t capacity, const char* format, va_list args);
+
+}  // namespace rk

@@ -1,0 +1,145 @@
+#include "probes/ImageCheck.h"
+
+#include <windows.h>
+
+#include "base/Handle.h"
+
+namespace rk {
+namespace {
+
+constexpr uint32_t kPageSize = 4096;
+constexpr uint32_t kSuspectCharacteristics = 0xE0000060;
+constexpr uint32_t kSectionHeaderSize = 40;
+constexpr uint32_t kImportDescriptorSize = 20;
+
+// Reads from a file's bytes as a mapped view shows them. The first read outside the view sets
+// the fault flag; every read after it returns 0, so callers test the flag once per step.
+class ViewReader {
+public:
+    ViewReader(const uint8_t* image, uint32_t fileSize)
+        : m_image(image), m_fileSize(fileSize),
+          m_viewSize((static_cast<uint64_t>(fileSize) + kPageSize - 1) / kPageSize * kPageSize) {}
+
+    bool Faulted() const { return m_faulted; }
+
+    uint8_t Byte(uint64_t offset) {
+        if (m_faulted || offset >= m_viewSize) {
+            m_faulted = true;
+            return 0;
+        }
+        return offset < m_fileSize ? m_image[offset] : 0;
+    }
+    uint16_t Word(uint64_t offset) { return static_cast<uint16_t>(Byte(offset) | Byte(offset + 1) << 8); }
+    uint32_t Dword(uint64_t offset) { return Word(offset) | static_cast<uint32_t>(Word(offset + 2)) << 16; }
+
+private:
+    const uint8_t* m_image;
+    uint64_t m_fileSize;
+    uint64_t m_viewSize;
+    bool m_faulted = false;
+};
+
+struct Headers {
+    uint64_t nt;
+    uint64_t firstSection;
+};
+
+Headers Locate(ViewReader& view) {
+    Headers h;
+    h.nt = view.Dword(60);
+    h.firstSection = h.nt + 24 + view.Word(h.nt + 20);
+    return h;
+}
+
+uint32_t RvaToOffset(ViewReader& view, uint32_t rva) {
+    Headers h = Locate(view);
+    uint32_t count = view.Word(h.nt + 6);
+    uint32_t sizeOfImage = view.Dword(h.nt + 80);
+    uint32_t firstVa = view.Dword(h.firstSection + 12);
+    if (view.Faulted()) return kNoFileOffset;
+    if (rva < firstVa) return rva;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint64_t section = h.firstSection + static_cast<uint64_t>(i) * kSectionHeaderSize;
+        uint32_t va = view.Dword(section + 12);
+        uint32_t end = i + 1 < count ? view.Dword(section + kSectionHeaderSize + 12) : sizeOfImage;
+        uint32_t raw = view.Dword(section + 20);
+        if (view.Faulted()) return kNoFileOffset;
+        if (va <= rva && rva < end) return raw - va + rva;
+    }
+    return kNoFileOffset;
+}
+
+bool NameIsWininet(ViewReader& view, uint64_t offset) {
+    static const char kName[] = "wininet.dll";
+    for (uint32_t i = 0;; ++i) {
+        uint8_t c = view.Byte(offset + i);
+        if (view.Faulted()) return false;
+        if (c >= 'A' && c <= 'Z') c = static_cast<uint8_t>(c - 'A' + 'a');
+        if (c != static_cast<uint8_t>(kName[i])) return false;
+        if (c == 0) return true;
+    }
+}
+
+}  // namespace
+
+uint32_t RvaToFileOffset(const uint8_t* image, uint32_t fileSize, uint32_t rva) {
+    ViewReader view(image, fileSize);
+    return RvaToOffset(view, rva);
+}
+
+int32_t ExamineImage(const uint8_t* image, uint32_t fileSize) {
+    ViewReader view(image, fileSize);
+    Headers h = Locate(view);
+    uint32_t characteristics = view.Dword(h.firstSection + 36);
+    if (view.Faulted()) return 0;
+    if (characteristics == kSuspectCharacteristics) return 1;
+
+    // The name compares as strncmp over 8 bytes with ".text": five bytes equal and then a zero.
+    static const char kText[] = ".text";
+    for (uint32_t i = 0; i < 6; ++i) {
+        uint8_t c = view.Byte(h.firstSection + i);
+        if (view.Faulted()) return 0;
+        if (c != static_cast<uint8_t>(kText[i])) return 1;
+    }
+
+    uint32_t importRva = view.Dword(h.nt + 128);
+    if (view.Faulted()) return 0;
+    if (importRva == 0) return 0;
+    uint32_t descriptor = RvaToOffset(view, importRva);
+    if (descriptor == kNoFileOffset) return 0;
+    // The walk ends at the list's end, at wininet.dll, or when it runs out of the view.
+    for (uint64_t at = descriptor;; at += kImportDescriptorSize) {
+        uint32_t nameRva = view.Dword(at + 12);
+        if (view.Faulted()) return 0;
+        if (nameRva == 0) return 0;
+        uint32_t name = RvaToOffset(view, nameRva);
+        if (name == kNoFileOffset) return 0;
+        if (NameIsWininet(view, name)) return 1;
+        if (view.Faulted()) return 0;
+    }
+}
+
+int32_t IsImageInfected(const char* path) {
+    if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return 1;
+    UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!file) return 1;
+    DWORD size = ::GetFileSize(file.get(), nullptr);
+    if (size > kMaxExaminedImageSize) return 1;
+    // An empty file cannot be mapped.
+    if (size == 0) return 1;
+    UniqueHandle mapping(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    file.reset();
+    if (!mapping) return 1;
+    UniqueView view(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    mapping.reset();
+    if (!view) return 1;
+    // The file may have shrunk since its size was read (others may write to it): never look
+    // past what the view really holds.
+    MEMORY_BASIC_INFORMATION region = {};
+    if (::VirtualQuery(view.get(), &region, sizeof region) == 0) return 1;
+    if (region.RegionSize < size) size = static_cast<DWORD>(region.RegionSize);
+    return ExamineImage(static_cast<const uint8_t*>(view.get()), size);
+}
+
+}  // namespace rk

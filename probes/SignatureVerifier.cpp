@@ -1,0 +1,147 @@
+#include "probes/SignatureVerifier.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "base/Handle.h"
+
+namespace rk {
+namespace {
+
+constexpr DWORD kFirstHashLength = 100;
+
+// WINTRUST_ACTION_GENERIC_VERIFY_V2
+GUID kGenericVerifyV2 = {0x00AAC56B, 0xCD44, 0x11D0, {0x8C, 0xC2, 0x00, 0xC0, 0x4F, 0xC2, 0x95, 0xEE}};
+
+// The trust request in its 44-byte form: the fields up to dwProvFlags, as every system from
+// Windows XP on accepts it.
+struct TrustFileInfo {
+    DWORD cbStruct;
+    const wchar_t* pcwszFilePath;
+    HANDLE hFile;
+    const GUID* pgKnownSubject;
+};
+struct TrustData {
+    DWORD cbStruct;
+    void* pPolicyCallbackData;
+    void* pSIPClientData;
+    DWORD dwUIChoice;
+    DWORD fdwRevocationChecks;
+    DWORD dwUnionChoice;
+    TrustFileInfo* pFile;
+    DWORD dwStateAction;
+    HANDLE hWVTStateData;
+    wchar_t* pwszURLReference;
+    DWORD dwProvFlags;
+};
+static_assert(sizeof(TrustFileInfo) == 16, "WINTRUST_FILE_INFO is 16 bytes");
+static_assert(sizeof(TrustData) == 44, "the request is the 44-byte WINTRUST_DATA");
+
+constexpr DWORD kUiNone = 2;
+constexpr DWORD kRevokeNone = 0;
+constexpr DWORD kChoiceFile = 1;
+constexpr DWORD kStateActionAutoCache = 3;
+constexpr DWORD kRevocationCheckNone = 0x10;
+
+template <typename T>
+void Resolve(HMODULE module, const char* name, T& slot) {
+    slot = module ? reinterpret_cast<T>(::GetProcAddress(module, name)) : nullptr;
+}
+
+}  // namespace
+
+WinTrustBinding& WinTrustBinding::Instance() {
+    static WinTrustBinding binding;
+    return binding;
+}
+
+bool BindWinTrust() {
+    WinTrustBinding& b = WinTrustBinding::Instance();
+    if (b.state != BindState::Untried) return b.state == BindState::Ready;
+    // Stays loaded for the rest of the process.
+    HMODULE module = ::LoadLibraryW(L"WINTRUST.DLL");
+    Resolve(module, "CryptCATAdminAcquireContext", b.acquireContext);
+    Resolve(module, "CryptCATAdminReleaseContext", b.releaseContext);
+    Resolve(module, "CryptCATAdminCalcHashFromFileHandle", b.calcHashFromFileHandle);
+    Resolve(module, "CryptCATAdminEnumCatalogFromHash", b.enumCatalogFromHash);
+    Resolve(module, "CryptCATAdminReleaseCatalogContext", b.releaseCatalogContext);
+    Resolve(module, "WinVerifyTrust", b.winVerifyTrust);
+    bool ready = b.acquireContext && b.releaseContext && b.calcHashFromFileHandle && b.enumCatalogFromHash &&
+                 b.releaseCatalogContext && b.winVerifyTrust;
+    b.state = ready ? BindState::Ready : BindState::Failed;
+    return ready;
+}
+
+SignatureVerifier::~SignatureVerifier() {
+    if (m_context && BindWinTrust()) WinTrustBinding::Instance().releaseContext(m_context, 0);
+}
+
+bool SignatureVerifier::Verify(const char* path) {
+    size_t n = std::strlen(path);
+    wchar_t* wide = static_cast<wchar_t*>(std::calloc(n + 2, sizeof(wchar_t)));
+    if (!wide) return false;
+    auto freeWide = MakeScopeExit([wide] { std::free(wide); });
+    if (::MultiByteToWideChar(CP_ACP, 0, path, static_cast<int>(n + 1), wide, static_cast<int>(n + 2)) == 0)
+        return false;
+    return VerifyWide(wide);
+}
+
+bool SignatureVerifier::VerifyWide(const wchar_t* path) {
+    if (!BindWinTrust()) return false;
+    WinTrustBinding& b = WinTrustBinding::Instance();
+    if (!m_context && !b.acquireContext(&m_context, nullptr, 0)) return false;
+    if (VerifyEmbedded(path) >= 0) return true;
+
+    DWORD length = 0;
+    BYTE* hash = nullptr;
+    if (!HashFile(path, &length, &hash)) return false;
+    HANDLE catalog = b.enumCatalogFromHash(m_context, hash, length, 0, nullptr);
+    bool listed = catalog != nullptr;
+    if (listed) b.releaseCatalogContext(m_context, catalog, 0);
+    ::LocalFree(hash);
+    return listed;
+}
+
+LONG SignatureVerifier::VerifyEmbedded(const wchar_t* path) {
+    TrustFileInfo file = {sizeof(TrustFileInfo), path, nullptr, nullptr};
+    TrustData data = {};
+    data.cbStruct = sizeof(TrustData);
+    data.dwUIChoice = kUiNone;
+    data.fdwRevocationChecks = kRevokeNone;
+    data.dwUnionChoice = kChoiceFile;
+    data.pFile = &file;
+    data.dwStateAction = kStateActionAutoCache;
+    data.dwProvFlags = kRevocationCheckNone;
+    return WinTrustBinding::Instance().winVerifyTrust(nullptr, &kGenericVerifyV2, &data);
+}
+
+bool SignatureVerifier::HashFile(const wchar_t* path, DWORD* length, BYTE** hash) {
+    *length = 0;
+    *hash = nullptr;
+    UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    WinTrustBinding& b = WinTrustBinding::Instance();
+    DWORD size = kFirstHashLength;
+    BYTE* block = static_cast<BYTE*>(::LocalAlloc(LMEM_ZEROINIT, size));
+    // A provider that keeps asking for more is not followed for ever.
+    for (int attempt = 0; block && attempt < kMaxHashAttempts; ++attempt) {
+        DWORD reported = size;
+        if (b.calcHashFromFileHandle(file.get(), &reported, block, 0)) {
+            // Never hand on a length beyond the block, whatever the provider claims.
+            *length = reported <= size ? reported : size;
+            *hash = block;
+            return true;
+        }
+        DWORD error = ::GetLastError();
+        if (error == 0) error = ERROR_INVALID_DATA;
+        ::LocalFree(block);
+        block = nullptr;
+        if (error != ERROR_INSUFFICIENT_BUFFER || reported == 0) break;
+        size = reported;
+        block = static_cast<BYTE*>(::LocalAlloc(LMEM_ZEROINIT, size));
+    }
+    if (block) ::LocalFree(block);
+    return false;
+}
+
+}  // namespace rk

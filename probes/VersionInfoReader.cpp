@@ -1,0 +1,36 @@
+#include "probes/VersionInfoReader.h"
+
+#include <shlwapi.h>
+
+#include <cstdlib>
+
+namespace rk {
+
+VersionInfoReader::~VersionInfoReader() { std::free(m_block); }
+
+bool VersionInfoReader::Load(const char* path) {
+    DWORD handle = 0;
+    DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0) return false;
+    std::free(m_block);
+    m_block = std::malloc(size);
+    if (!m_block) return false;
+    if (!::GetFileVersionInfoA(path, 0, size, m_block)) return false;
+    void* translations = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(m_block, "\\VarFileInfo\\Translation", &translations, &length)) return false;
+    // An empty translation list holds no first entry to read.
+    if (!translations || length < sizeof(DWORD)) return false;
+    DWORD first = *static_cast<const DWORD*>(translations);
+    ::wnsprintfA(m_prefix, MAX_PATH, "\\StringFileInfo\\%04x%04x", LOWORD(first), HIWORD(first));
+    return true;
+}
+
+bool VersionInfoReader::GetFileVersion(char** value, UINT* length) {
+    if (!m_block) return false;
+    char key[MAX_PATH];
+    ::wnsprintfA(key, MAX_PATH, "%s\\FileVersion", m_prefix);
+    return ::VerQueryValueA(m_block, key, reinterpret_cast<void**>(value), length) != FALSE;
+}
+
+}  // namespace rk

@@ -1,0 +1,27 @@
+#pragma once
+// Reads a file's version resource and answers the FileVersion string of its first translation.
+#include <windows.h>
+
+namespace rk {
+
+class VersionInfoReader {
+public:
+    VersionInfoReader() = default;
+    virtual ~VersionInfoReader();
+    VersionInfoReader(const VersionInfoReader&) = delete;
+    VersionInfoReader& operator=(const VersionInfoReader&) = delete;
+
+    // True when the resource was read and its first translation found.
+    bool Load(const char* path);
+    // The FileVersion text of the first translation's table; the text lives in the reader's
+    // block until the next Load or the reader's end. Ask only after a Load that returned true.
+    bool GetFileVersion(char** value, UINT* length);
+    // "\StringFileInfo\" and the first translation as eight lower-case digits.
+    const char* Prefix() const { return m_prefix; }
+
+private:
+    char m_prefix[MAX_PATH] = {};
+    void* m_block = nullptr;
+};
+
+}  // namespace rk

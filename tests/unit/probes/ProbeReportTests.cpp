@@ -1,0 +1,231 @@
+// The probe sections as the start-up report gets them. These tests place userinit.exe in the
+// prefix's system32 and Daveno.lnk on its desktop, and remove both again.
+#include <doctest/doctest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/StartupReport.h"
+#include "engine/CheckEngine.h"
+#include "probes/Md5.h"
+#include "probes/SignatureVerifier.h"
+
+using namespace rk;
+
+namespace {
+
+const char kSeparator[] = "\r\n=======================================\r\n";
+const char kHeader[] = "[userinit.exe情况]\r\n";
+const char kTarget[] = "C:\\windows\\notepad.exe";
+
+std::string UserinitPath() {
+    char dir[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(dir, MAX_PATH);
+    return std::string(dir) + "\\system32\\userinit.exe";
+}
+
+std::string DesktopLinkPath() {
+    char dir[MAX_PATH] = {};
+    REQUIRE(::SHGetSpecialFolderPathA(nullptr, dir, CSIDL_DESKTOP, FALSE));
+    return std::string(dir) + "\\Daveno.lnk";
+}
+
+// Copies one of the small test programs into place as userinit.exe for the test's duration.
+struct PlacedUserinit {
+    std::string path = UserinitPath();
+    explicit PlacedUserinit(const char* source) {
+        ::DeleteFileA(path.c_str());
+        REQUIRE(::CopyFileA(source, path.c_str(), FALSE));
+    }
+    ~PlacedUserinit() { ::DeleteFileA(path.c_str()); }
+};
+
+struct DesktopLink {
+    std::string path = DesktopLinkPath();
+    explicit DesktopLink(const char* target) {
+        ::DeleteFileA(path.c_str());
+        REQUIRE(SUCCEEDED(::CoInitialize(nullptr)));
+        IShellLinkA* link = nullptr;
+        REQUIRE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                             reinterpret_cast<void**>(&link))));
+        link->SetPath(target);
+        IPersistFile* file = nullptr;
+        HRESULT hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        if (SUCCEEDED(hr)) {
+            wchar_t wide[MAX_PATH] = {};
+            ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+            hr = file->Save(wide, TRUE);
+            file->Release();
+        }
+        link->Release();
+        ::CoUninitialize();
+        REQUIRE(SUCCEEDED(hr));
+    }
+    ~DesktopLink() { ::DeleteFileA(path.c_str()); }
+};
+
+struct DesktopFolder {
+    std::string path = DesktopLinkPath();
+    DesktopFolder() { REQUIRE(::CreateDirectoryA(path.c_str(), nullptr)); }
+    ~DesktopFolder() { ::RemoveDirectoryA(path.c_str()); }
+};
+
+// Wine's trust provider accepts unsigned files; the signed line follows whatever it answers.
+const char* SignedText(const std::string& path) {
+    SignatureVerifier verifier;
+    return verifier.Verify(path.c_str()) ? "是" : "否!!!!!";
+}
+
+std::string ExpectedFacts(const char* file, const char* version) {
+    uint8_t digest[16] = {};
+    REQUIRE(ComputeFileMd5(file, digest) == 1);
+    char hex[33];
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    REQUIRE(::GetFileAttributesExA(file, GetFileExInfoStandard, &data));
+    return std::string("MD5: ") + FormatDigestHex(digest, hex) + "\r\n文件大小: " +
+           std::to_string(data.nFileSizeLow) + "\r\n版本信息: " + version + "\r\n是否签名: " + SignedText(UserinitPath()) + "\r\n";
+}
+
+std::string Sections(char* text, uint32_t size) {
+    CheckEngine engine;
+    CHECK(engine.AppendProbeSections(text, size) == 1);
+    return text;
+}
+
+}  // namespace
+
+TEST_CASE("the sections on a machine without userinit.exe and without the shortcut") {
+    ::DeleteFileA(UserinitPath().c_str());
+    ::DeleteFileA(DesktopLinkPath().c_str());
+    char buffer[512] = {};
+    CHECK(Sections(buffer, sizeof buffer) == std::string(kHeader) + "未被感染\r\n" + kSeparator);
+}
+
+TEST_CASE("the sections are cut at the buffer's end") {
+    PlacedUserinit placed("rk_versioned.exe");
+    DesktopLink link(kTarget);
+    SUBCASE("an engine text that leaves 10 bytes of room") {
+        char buffer[64];
+        std::memset(buffer, '#', sizeof buffer);
+        std::memcpy(buffer, "engine", 7);
+        CheckEngine engine;
+        CHECK(engine.AppendProbeSections(buffer + 6, 10) == 1);
+        CHECK(std::string(buffer) == "engine[userinit");
+        CHECK(buffer[15] == '\0');
+        CHECK(buffer[16] == '#');
+    }
+    SUBCASE("size 1 appends nothing visible") {
+        char buffer[4] = {'\0', '#', '#', '#'};
+        CheckEngine engine;
+        CHECK(engine.AppendProbeSections(buffer, 1) == 1);
+        CHECK(buffer[0] == '\0');
+        CHECK(buffer[1] == '#');
+    }
+    SUBCASE("a negative size appends nothing at all") {
+        char buffer[4] = {'\0', '#', '#', '#'};
+        CheckEngine engine;
+        CHECK(engine.AppendProbeSections(buffer, 0x80000000u) == 1);
+        CHECK(engine.AppendUserinitFacts(buffer, 0xFFFFFFFFu) == 0);
+        CHECK(buffer[0] == '\0');
+        CHECK(buffer[1] == '#');
+    }
+    SUBCASE("text without a terminator within size is left alone") {
+        char buffer[8];
+        std::memset(buffer, '#', sizeof buffer);
+        CheckEngine engine;
+        CHECK(engine.AppendProbeSections(buffer, sizeof buffer) == 1);
+        for (char c : buffer) CHECK(c == '#');
+    }
+    SUBCASE("the fact block is cut by the room it is given") {
+        char buffer[40];
+        std::memset(buffer, '#', sizeof buffer);
+        buffer[0] = '\0';
+        CheckEngine engine;
+        CHECK(engine.AppendUserinitFacts(buffer, 30) == 0);
+        CHECK(std::strlen(buffer) == 29);
+        CHECK(std::string(buffer).rfind("MD5: ", 0) == 0);
+        CHECK(buffer[30] == '#');
+    }
+}
+
+TEST_CASE("the userinit.exe section shows the four facts and the verdict") {
+    PlacedUserinit placed("rk_versioned.exe");
+    ::DeleteFileA(DesktopLinkPath().c_str());
+    char buffer[2048] = {};
+    std::string facts = ExpectedFacts("rk_versioned.exe", "5.1.2600.5512 (xpsp.080413-2105)");
+    CHECK(Sections(buffer, sizeof buffer) == kHeader + facts + "未被感染\r\n" + kSeparator);
+    CheckEngine engine;
+    char text[2048] = {};
+    CHECK(engine.AppendUserinitFacts(text, sizeof text) == 0);
+    CHECK(std::string(text) == facts);
+}
+
+TEST_CASE("a startup program that looks infected gets the verdict 被感染") {
+    PlacedUserinit placed("rk_wininet_user.exe");
+    ::DeleteFileA(DesktopLinkPath().c_str());
+    char buffer[2048] = {};
+    std::string facts = ExpectedFacts("rk_wininet_user.exe", "");
+    CHECK(Sections(buffer, sizeof buffer) == kHeader + facts + "被感染\r\n" + kSeparator);
+}
+
+TEST_CASE("the desktop shortcut's target") {
+    CheckEngine engine;
+    SUBCASE("a link on the desktop") {
+        DesktopLink link(kTarget);
+        char target[MAX_PATH] = {};
+        CHECK(engine.GetDesktopShortcutTarget(target, MAX_PATH) == 1);
+        CHECK(std::string(target) == kTarget);
+    }
+    SUBCASE("a target longer than the capacity is cut") {
+        DesktopLink link(kTarget);
+        char target[16];
+        std::memset(target, '#', sizeof target);
+        CHECK(engine.GetDesktopShortcutTarget(target, 8) == 1);
+        CHECK(std::string(target) == "C:\\wind");
+        CHECK(target[8] == '#');
+        std::memset(target, '#', sizeof target);
+        CHECK(engine.GetDesktopShortcutTarget(target, 0) == 1);
+        CHECK(target[0] == '#');
+    }
+    SUBCASE("no link") {
+        ::DeleteFileA(DesktopLinkPath().c_str());
+        char target[MAX_PATH] = "untouched";
+        CHECK(engine.GetDesktopShortcutTarget(target, MAX_PATH) == 0);
+        CHECK(std::string(target) == "untouched");
+    }
+    SUBCASE("a folder named Daveno.lnk") {
+        ::DeleteFileA(DesktopLinkPath().c_str());
+        DesktopFolder folder;
+        char target[MAX_PATH] = "untouched";
+        CHECK(engine.GetDesktopShortcutTarget(target, MAX_PATH) == 0);
+        CHECK(std::string(target) == "untouched");
+        char buffer[512] = {};
+        ::DeleteFileA(UserinitPath().c_str());
+        CHECK(Sections(buffer, sizeof buffer) == std::string(kHeader) + "未被感染\r\n" + kSeparator);
+    }
+    SUBCASE("a file that is no link") {
+        std::string path = DesktopLinkPath();
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        REQUIRE(h != INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ::WriteFile(h, "not a link", 10, &written, nullptr);
+        ::CloseHandle(h);
+        char target[MAX_PATH] = "untouched";
+        CHECK(engine.GetDesktopShortcutTarget(target, MAX_PATH) == 0);
+        ::DeleteFileA(path.c_str());
+    }
+}
+
+TEST_CASE("the start-up report: engine text, userinit.exe section, shortcut section") {
+    PlacedUserinit placed("rk_versioned.exe");
+    DesktopLink link(kTarget);
+    std::string facts = ExpectedFacts("rk_versioned.exe", "5.1.2600.5512 (xpsp.080413-2105)");
+    CheckEngine engine;
+    AnsiString text;
+    CHECK(MakeStartupReport(engine, text));
+    CHECK(text == std::string("recorded\r\n") + kHeader + facts + "未被感染\r\n" + kSeparator +
+                      "[桌面快捷方式情况]\r\n" + kTarget + kSeparator);
+}

@@ -1,0 +1,42 @@
+// The version reader against small programs built beside this test.
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "probes/VersionInfoReader.h"
+
+using namespace rk;
+
+TEST_CASE("the FileVersion of the first translation") {
+    SUBCASE("a resource with the table of its first translation") {
+        VersionInfoReader reader;
+        REQUIRE(reader.Load("rk_versioned.exe"));
+        CHECK(std::string(reader.Prefix()) == "\\StringFileInfo\\040904b0");
+        char* value = nullptr;
+        UINT length = 0;
+        REQUIRE(reader.GetFileVersion(&value, &length));
+        CHECK(std::string(value) == "5.1.2600.5512 (xpsp.080413-2105)");
+        CHECK(length >= 32);
+        // A failed load keeps what the reader held.
+        CHECK_FALSE(reader.Load("rk_plain.exe"));
+        REQUIRE(reader.GetFileVersion(&value, &length));
+        CHECK(std::string(value) == "5.1.2600.5512 (xpsp.080413-2105)");
+    }
+    SUBCASE("no version resource") {
+        REQUIRE(::GetFileAttributesA("rk_plain.exe") != INVALID_FILE_ATTRIBUTES);
+        VersionInfoReader reader;
+        CHECK_FALSE(reader.Load("rk_plain.exe"));
+        CHECK_FALSE(reader.Load("rk_no_such_file.exe"));
+        char* value = nullptr;
+        UINT length = 0;
+        CHECK_FALSE(reader.GetFileVersion(&value, &length));
+    }
+    SUBCASE("the table only under another translation") {
+        VersionInfoReader reader;
+        REQUIRE(reader.Load("rk_other_table.exe"));
+        CHECK(std::string(reader.Prefix()) == "\\StringFileInfo\\040904b0");
+        char* value = nullptr;
+        UINT length = 0;
+        CHECK_FALSE(reader.GetFileVersion(&value, &length));
+    }
+}
