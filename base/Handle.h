@@ -1,14 +1,17 @@
 #pragma once
 // Owning wrappers for Win32 handles. One template serves every kind; the invalid value is part
 // of the type, so a handle that fails as NULL and one that fails as INVALID_HANDLE_VALUE cannot
-// be mixed up.
+// be mixed up. It is given as bits: INVALID_HANDLE_VALUE is no constant expression.
 #include <windows.h>
+#include <cstdint>
 #include <utility>
 
 namespace rk {
 
-template <typename T, T Invalid, typename Close>
+template <typename T, intptr_t InvalidBits, typename Close>
 class UniqueAny {
+    static T Invalid() { return (T)InvalidBits; }
+
 public:
     UniqueAny() = default;
     explicit UniqueAny(T value) : m_value(value) {}
@@ -22,14 +25,14 @@ public:
     }
 
     T get() const { return m_value; }
-    explicit operator bool() const { return m_value != Invalid; }
+    explicit operator bool() const { return m_value != Invalid(); }
     T release() {
         T value = m_value;
-        m_value = Invalid;
+        m_value = Invalid();
         return value;
     }
-    void reset(T value = Invalid) {
-        if (m_value != Invalid) Close()(m_value);
+    void reset(T value = Invalid()) {
+        if (m_value != Invalid()) Close()(m_value);
         m_value = value;
     }
     // For out-parameters: releases what is held and hands out the slot.
@@ -39,7 +42,7 @@ public:
     }
 
 private:
-    T m_value = Invalid;
+    T m_value = Invalid();
 };
 
 struct CloseHandleFn { void operator()(HANDLE h) const { ::CloseHandle(h); } };
@@ -54,14 +57,14 @@ struct VirtualFreeFn {
 };
 
 // Kernel objects that fail as NULL: threads, events, processes, mappings.
-using UniqueHandle = UniqueAny<HANDLE, nullptr, CloseHandleFn>;
+using UniqueHandle = UniqueAny<HANDLE, 0, CloseHandleFn>;
 // CreateFile and CreateToolhelp32Snapshot fail as INVALID_HANDLE_VALUE.
-using UniqueFile = UniqueAny<HANDLE, INVALID_HANDLE_VALUE, CloseHandleFn>;
-using UniqueModule = UniqueAny<HMODULE, nullptr, FreeLibraryFn>;
-using UniqueView = UniqueAny<const void*, nullptr, UnmapViewFn>;
-using UniqueFind = UniqueAny<HANDLE, INVALID_HANDLE_VALUE, FindCloseFn>;
-using UniqueRegKey = UniqueAny<HKEY, nullptr, RegCloseKeyFn>;
-using UniqueVirtualAlloc = UniqueAny<void*, nullptr, VirtualFreeFn>;
+using UniqueFile = UniqueAny<HANDLE, -1, CloseHandleFn>;
+using UniqueModule = UniqueAny<HMODULE, 0, FreeLibraryFn>;
+using UniqueView = UniqueAny<const void*, 0, UnmapViewFn>;
+using UniqueFind = UniqueAny<HANDLE, -1, FindCloseFn>;
+using UniqueRegKey = UniqueAny<HKEY, 0, RegCloseKeyFn>;
+using UniqueVirtualAlloc = UniqueAny<void*, 0, VirtualFreeFn>;
 
 // One-off cleanup that no wrapper type fits (CoUninitialize and the like).
 template <typename F>
