@@ -1,8 +1,50 @@
+// The timed download of the suite's update file.
+#include <urlmon.h>
+
+#include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
+#include "netdiag/NetProbeText.h"
 
 namespace rk {
 
-// Not built yet: the download speed test. Until then its slot stays empty.
-int32_t NetDiagnostics::DownloadTest(const char*, ProbeText&) { return 1; }
+DWORD NetDiagnostics::QueryFileSize(const char* path, DWORD* sizeHigh) {
+    *sizeHigh = 0;
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA(path, &data));
+    if (!find) return 0xFFFFFFFF;
+    *sizeHigh = data.nFileSizeHigh;
+    return data.nFileSizeLow;
+}
+
+int32_t NetDiagnostics::DownloadTest(const char* url, ProbeText& out) {
+    out.Set(kDownloadHeader);
+    AnsiString path;
+    if (!TempFilePath(kDownloadFileName, path)) {
+        // No temp directory within 260 characters: nowhere to download to.
+        out.Append(DownloadFailureLine(ERROR_BUFFER_OVERFLOW, 0, 0));
+        out.Append(kProbeSectionSeparator);
+        return 0;
+    }
+
+    const DWORD start = ::GetTickCount();
+    const HRESULT hr = ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr);
+    if (hr != S_OK) {
+        const DWORD end = ::GetTickCount();
+        const DWORD code = ::GetLastError();
+        out.Append(DownloadFailureLine(code, start, end));
+        out.Append(kProbeSectionSeparator);
+        return 0;
+    }
+    const DWORD end = ::GetTickCount();
+
+    DWORD sizeHigh = 0;
+    const DWORD size = QueryFileSize(path.c_str(), &sizeHigh);
+    const bool found = !(size == 0xFFFFFFFF && sizeHigh == 0 && ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES);
+    const AnsiString line = DownloadSuccessLine(start, end, found, size);
+    ::DeleteFileA(path.c_str());
+    out.Append(line);
+    out.Append(kProbeSectionSeparator);
+    return 1;
+}
 
 }  // namespace rk

@@ -43,6 +43,16 @@ struct NetDiagnostics {
     static int32_t DownloadTest(const char* url, ProbeText& out);
     static int32_t FirewallReport(ProbeText& out);
     static int32_t PublicAddressLookup(const char* url, ProbeText& out);
+
+    // Steps of the probes above, open to the tests.
+    static void AppendProxyList(AnsiString text, ProbeText& result);
+    static DWORD QueryFileSize(const char* path, DWORD* sizeHigh);
+    static int32_t AppendFirewallState(ProbeText& result);
+    static SC_HANDLE OpenFirewallService(const char* name);
+    static bool IsFirewallPolicyEnabled();
+    static bool FindFirewallProcess(const char* name, ProbeText& result);
+    static bool GetCompanyName(const char* path, AnsiString& company);
+    static const char* const kKnownFirewallProcesses[22];
 };
 
 }  // namespace rk

@@ -1,8 +1,46 @@
+// The public address as an outside lookup page shows it.
+#include <urlmon.h>
+
+#include <vector>
+
+#include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
+#include "netdiag/NetProbeText.h"
 
 namespace rk {
 
-// Not built yet: the public address lookup. Until then its slot stays empty.
-int32_t NetDiagnostics::PublicAddressLookup(const char*, ProbeText&) { return 1; }
+namespace {
+
+// The lines of the downloaded page; empty when it cannot be read whole.
+AnsiString ReadLookupLines(const char* path) {
+    UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return AnsiString();
+    DWORD high = 0;
+    const DWORD size = ::GetFileSize(file.get(), &high);
+    if (size == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return AnsiString();
+    if (high != 0 || size == 0) return AnsiString();
+    std::vector<char> bytes(size);
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), bytes.data(), size, &read, nullptr)) return AnsiString();
+    return ExtractLookupLines(bytes.data(), read);
+}
+
+}  // namespace
+
+int32_t NetDiagnostics::PublicAddressLookup(const char* url, ProbeText& out) {
+    out.Set(kLookupHeader);
+    AnsiString path;
+    // A temp path that does not fit counts as a failed download.
+    if (!TempFilePath(kLookupFileName, path) || ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr) != S_OK) {
+        out.Append(kLookupFailed);
+        out.Append(kProbeSectionSeparator);
+        return 0;
+    }
+    const AnsiString lines = ReadLookupLines(path.c_str());
+    if (!lines.empty()) out.Append(lines);
+    out.Append(kProbeSectionSeparator);
+    ::DeleteFileA(path.c_str());
+    return 1;
+}
 
 }  // namespace rk

@@ -1,0 +1,140 @@
+#include "netdiag/NetProbeText.h"
+
+#include <cstring>
+
+namespace rk {
+
+namespace {
+
+void EraseAll(AnsiString& text, const char* what) {
+    const size_t length = std::strlen(what);
+    size_t at = 0;
+    while ((at = text.find(what, at)) != AnsiString::npos) text.erase(at, length);
+}
+
+}  // namespace
+
+bool RegValueTaken(LONG status, DWORD type, DWORD acceptedType) {
+    return status == ERROR_SUCCESS && type == acceptedType;
+}
+
+AnsiString RegTextValue(const char* buffer, DWORD returnedSize) {
+    // A value stored without its terminating zero must not run past the bytes read.
+    const void* zero = std::memchr(buffer, '\0', returnedSize);
+    const size_t length = zero ? static_cast<const char*>(zero) - buffer : returnedSize;
+    return AnsiString(buffer, length);
+}
+
+AnsiString ProxyListForm(const AnsiString& text) {
+    AnsiString out;
+    for (char c : text) {
+        if (c == ';')
+            out += "\r\n               ";
+        else
+            out += c;
+    }
+    return out;
+}
+
+AnsiString ProxyEnableLine(bool taken, DWORD word) {
+    if (!taken) return "ProxyEnable: NULL\r\n";
+    return FormatAnsi("ProxyEnable: %d\r\n", static_cast<int>(word));
+}
+
+AnsiString UserAgentLine(bool taken, const AnsiString& text) {
+    if (!taken) return "User Agent: NULL\r\n";
+    return "User Agent: " + text + "\r\n";
+}
+
+AnsiString ProxyOverrideLine(bool taken, const AnsiString& text) {
+    if (!taken) return "ProxyOverride: NULL\r\n";
+    return "ProxyOverride: " + ProxyListForm(text) + "\r\n";
+}
+
+AnsiString ProxyServerLine(bool taken, const AnsiString& text) {
+    if (!taken) return "ProxyServer: NULL\r\n";
+    return "ProxyServer:   " + ProxyListForm(text) + "\r\n";
+}
+
+AnsiString DownloadFailureLine(DWORD lastError, DWORD startTick, DWORD endTick) {
+    const DWORD elapsed = endTick - startTick;  // modulo 2^32 across a wrap of the counter
+    return FormatAnsi("测试下载Quor升级文件失败: %d...失败耗时:%d毫秒\r\n", static_cast<int>(lastError),
+                      static_cast<int>(elapsed));
+}
+
+AnsiString DownloadSuccessLine(DWORD startTick, DWORD endTick, bool fileFound, DWORD sizeLow) {
+    DWORD elapsed = endTick - startTick;
+    if (elapsed == 0) elapsed = 1;
+    // The factor is the single-precision 0.001; the product is formed in double precision.
+    const float kMsToSeconds = 0.001f;
+    const double seconds = elapsed * static_cast<double>(kMsToSeconds);
+    // 64 bits: size * 1000 overflows 32 bits from 4294968 bytes on. A file that vanished after
+    // the download has no size, so it gets no speed.
+    const unsigned long long speed =
+        fileFound ? (static_cast<unsigned long long>(sizeLow) * 1000ULL) / (static_cast<unsigned long long>(elapsed) * 1024ULL)
+                  : 0ULL;
+    const long long size = fileFound ? static_cast<long long>(sizeLow) : -1LL;
+    return FormatAnsi("测试下载Quor升级文件成功...总用时:%03f秒,文件大小%lld字节,速度: %lluK/S\r\n", seconds, size,
+                      speed);
+}
+
+const char* FirewallServiceName(DWORD major, DWORD minor) {
+    if (major == 6) return "MpsSvc";
+    if (major == 5 && minor == 1) return "SharedAccess";
+    return nullptr;
+}
+
+const char* FirewallStateText(DWORD state, bool policyEnabled) {
+    switch (state) {
+    case SERVICE_STOPPED: return "停止";
+    case SERVICE_RUNNING: return policyEnabled ? "运行" : "禁用";
+    case SERVICE_PAUSED: return "暂停";
+    default: return "未知状态0!";
+    }
+}
+
+bool FirewallPolicyValueEnabled(LONG status, DWORD type, DWORD value) {
+    return status == ERROR_SUCCESS && type == REG_DWORD && value != 0;
+}
+
+AnsiString FirewallProcessLine(const char* subject, const char* company) {
+    AnsiString line = "可能的防火墙进程:";
+    line += subject;
+    if (company) {
+        line += " --- ";
+        line += company;
+    }
+    line += "\r\n";
+    return line;
+}
+
+AnsiString ExtractLookupLines(const char* bytes, size_t size) {
+    static const char kStart[] = ">查询结果";
+    static const char kEnd[] = "</span></p>";
+    const void* zero = std::memchr(bytes, '\0', size);
+    AnsiString page(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
+    AnsiString lines;
+    for (;;) {
+        const size_t start = page.find(kStart);
+        if (start == AnsiString::npos) break;
+        const size_t end = page.find(kEnd, start);
+        if (end == AnsiString::npos) break;
+        AnsiString piece = page.substr(start, end - start);
+        EraseAll(piece, "&nbsp;");
+        lines += piece;
+        lines += "\r\n";
+        page.erase(0, end);
+    }
+    return lines;
+}
+
+bool TempFilePath(const char* name, AnsiString& path) {
+    char temp[MAX_PATH] = {};
+    const DWORD length = ::GetTempPathA(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH) return false;
+    path.assign(temp, length);
+    path += name;
+    return true;
+}
+
+}  // namespace rk

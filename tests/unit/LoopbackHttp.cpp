@@ -1,0 +1,184 @@
+#include "tests/unit/LoopbackHttp.h"
+
+#include <cstdio>
+
+namespace rk_test {
+
+namespace {
+
+struct WinsockUser {
+    WinsockUser() {
+        WSADATA data;
+        ::WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~WinsockUser() { ::WSACleanup(); }
+};
+
+// Binds a listener to 127.0.0.1 on an ephemeral port.
+SOCKET Listen(unsigned short& port) {
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return s;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    int length = sizeof(address);
+    if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || ::listen(s, 8) != 0 ||
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::closesocket(s);
+        return INVALID_SOCKET;
+    }
+    port = ntohs(address.sin_port);
+    return s;
+}
+
+std::string LoopbackUrl(unsigned short port, const std::string& path) {
+    char prefix[64];
+    std::snprintf(prefix, sizeof(prefix), "http://127.0.0.1:%u", port);
+    return prefix + path;
+}
+
+const char* Reason(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+}  // namespace
+
+LoopbackHttpServer::LoopbackHttpServer() { static WinsockUser winsock; }
+
+LoopbackHttpServer::~LoopbackHttpServer() {
+    if (m_listener != INVALID_SOCKET) ::closesocket(m_listener);
+    if (m_thread) {
+        ::WaitForSingleObject(m_thread, 10000);
+        ::CloseHandle(m_thread);
+    }
+}
+
+void LoopbackHttpServer::Serve(const std::string& path, int status, const std::string& body) {
+    m_routes[path] = Reply{status, body};
+}
+
+bool LoopbackHttpServer::Start() {
+    m_listener = Listen(m_port);
+    if (m_listener == INVALID_SOCKET) return false;
+    m_thread = ::CreateThread(nullptr, 0, &ThreadMain, this, 0, nullptr);
+    return m_thread != nullptr;
+}
+
+std::string LoopbackHttpServer::Url(const std::string& path) const { return LoopbackUrl(m_port, path); }
+
+int LoopbackHttpServer::RequestCount() const { return m_requests; }
+
+DWORD WINAPI LoopbackHttpServer::ThreadMain(void* self) {
+    static_cast<LoopbackHttpServer*>(self)->Run();
+    return 0;
+}
+
+void LoopbackHttpServer::Run() {
+    for (;;) {
+        SOCKET client = ::accept(m_listener, nullptr, nullptr);
+        if (client == INVALID_SOCKET) return;  // the listener was closed
+        Answer(client);
+        ::closesocket(client);
+    }
+}
+
+void LoopbackHttpServer::Answer(SOCKET client) {
+    std::string request;
+    char chunk[1024];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        const int got = ::recv(client, chunk, sizeof(chunk), 0);
+        if (got <= 0) return;
+        request.append(chunk, got);
+    }
+    ::InterlockedIncrement(&m_requests);
+    // "GET /path HTTP/1.1"
+    const size_t pathStart = request.find(' ') + 1;
+    const size_t pathEnd = request.find(' ', pathStart);
+    const std::string path = request.substr(pathStart, pathEnd - pathStart);
+    auto route = m_routes.find(path);
+    const Reply reply = route != m_routes.end() ? route->second : Reply{404, "not here"};
+    char head[256];
+    std::snprintf(head, sizeof(head),
+                  "HTTP/1.1 %d %s\r\nContent-Type: application/octet-stream\r\nContent-Length: %u\r\n"
+                  "Cache-Control: no-store, no-cache\r\nPragma: no-cache\r\nConnection: close\r\n\r\n",
+                  reply.status, Reason(reply.status), static_cast<unsigned>(reply.body.size()));
+    std::string response = head + reply.body;
+    size_t sent = 0;
+    while (sent < response.size()) {
+        const int n = ::send(client, response.data() + sent, static_cast<int>(response.size() - sent), 0);
+        if (n <= 0) return;
+        sent += n;
+    }
+    ::shutdown(client, SD_SEND);
+}
+
+SilentServer::SilentServer() {
+    static WinsockUser winsock;
+    ::InitializeCriticalSection(&m_lock);
+    m_connected = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
+SilentServer::~SilentServer() {
+    Close();
+    ::CloseHandle(m_connected);
+    ::DeleteCriticalSection(&m_lock);
+}
+
+bool SilentServer::Start() {
+    m_listener = Listen(m_port);
+    if (m_listener == INVALID_SOCKET) return false;
+    m_thread = ::CreateThread(nullptr, 0, &ThreadMain, this, 0, nullptr);
+    return m_thread != nullptr;
+}
+
+std::string SilentServer::Url(const std::string& path) const { return LoopbackUrl(m_port, path); }
+
+bool SilentServer::WaitForConnection(DWORD timeoutMs) { return ::WaitForSingleObject(m_connected, timeoutMs) == WAIT_OBJECT_0; }
+
+void SilentServer::Close() {
+    if (m_listener != INVALID_SOCKET) {
+        ::closesocket(m_listener);
+        m_listener = INVALID_SOCKET;
+    }
+    if (m_thread) {
+        ::WaitForSingleObject(m_thread, 10000);
+        ::CloseHandle(m_thread);
+        m_thread = nullptr;
+    }
+    ::EnterCriticalSection(&m_lock);
+    for (SOCKET s : m_clients) ::closesocket(s);
+    m_clients.clear();
+    ::LeaveCriticalSection(&m_lock);
+}
+
+DWORD WINAPI SilentServer::ThreadMain(void* self) {
+    static_cast<SilentServer*>(self)->Run();
+    return 0;
+}
+
+void SilentServer::Run() {
+    for (;;) {
+        SOCKET client = ::accept(m_listener, nullptr, nullptr);
+        if (client == INVALID_SOCKET) return;
+        ::EnterCriticalSection(&m_lock);
+        m_clients.push_back(client);
+        ::LeaveCriticalSection(&m_lock);
+        ::SetEvent(m_connected);
+    }
+}
+
+unsigned short ClosedLoopbackPort() {
+    static WinsockUser winsock;
+    unsigned short port = 0;
+    SOCKET s = Listen(port);
+    if (s != INVALID_SOCKET) ::closesocket(s);
+    return port;
+}
+
+}  // namespace rk_test

@@ -1,0 +1,73 @@
+#pragma once
+// HTTP servers on 127.0.0.1 for the network probe tests, each on a thread of its own with an
+// ephemeral port. Nothing here reaches beyond this machine.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace rk_test {
+
+// Answers GET requests from a fixed table of paths; unknown paths get 404.
+class LoopbackHttpServer {
+public:
+    LoopbackHttpServer();
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    // Routes are set before Start.
+    void Serve(const std::string& path, int status, const std::string& body);
+    bool Start();
+    std::string Url(const std::string& path) const;
+    int RequestCount() const;
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+    void Run();
+    void Answer(SOCKET client);
+
+    struct Reply {
+        int status;
+        std::string body;
+    };
+    std::map<std::string, Reply> m_routes;
+    SOCKET m_listener = INVALID_SOCKET;
+    HANDLE m_thread = nullptr;
+    unsigned short m_port = 0;
+    volatile LONG m_requests = 0;
+};
+
+// Accepts connections and never answers. The test closes them once it has seen what it needs.
+class SilentServer {
+public:
+    SilentServer();
+    ~SilentServer();
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+
+    bool Start();
+    std::string Url(const std::string& path) const;
+    // Waits until a client has connected, for at most timeoutMs.
+    bool WaitForConnection(DWORD timeoutMs);
+    // Closes the listener and every accepted connection, and ends the thread.
+    void Close();
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+    void Run();
+
+    SOCKET m_listener = INVALID_SOCKET;
+    HANDLE m_thread = nullptr;
+    HANDLE m_connected = nullptr;
+    CRITICAL_SECTION m_lock;
+    std::vector<SOCKET> m_clients;
+    unsigned short m_port = 0;
+};
+
+// A loopback port with nothing listening on it.
+unsigned short ClosedLoopbackPort();
+
+}  // namespace rk_test

@@ -1,0 +1,191 @@
+// The download test and the public address lookup against HTTP servers on 127.0.0.1.
+// winsock2.h must come before windows.h.
+#include "tests/unit/LoopbackHttp.h"
+
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "base/Handle.h"
+#include "netdiag/NetDiagnostics.h"
+
+using namespace rk;
+using rk_test::LoopbackHttpServer;
+using rk_test::SilentServer;
+
+namespace {
+
+const char kSeparator[] = "\r\n=======================================\r\n";
+const char kDownloadHeader[] = "[下载测试文件信息]\r\n";
+const char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
+
+std::string TempFile(const char* name) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + name;
+}
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool EndsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The one result line between header and separator.
+std::string ResultLine(const std::string& section, const std::string& header) {
+    if (!StartsWith(section, header) || !EndsWith(section, kSeparator)) return "<malformed>";
+    return section.substr(header.size(), section.size() - header.size() - (sizeof(kSeparator) - 1));
+}
+
+// A page as the lookup service sends it, in code page 936.
+const char kLookupPage[] =
+    "<html><head><title>IP地址查询</title></head><body>\r\n"
+    "<p class=\"ip\"><span>查询结果：127.0.0.1&nbsp;&nbsp;本机地址</span></p>\r\n"
+    "<p><span>查询结果2：&nbsp;局域网</span></p></body></html>\r\n";
+
+struct ProbeRun {
+    const char* url;
+    ProbeText* out;
+    int32_t (*probe)(const char*, ProbeText&);
+    int32_t result;
+};
+
+DWORD WINAPI RunProbe(void* p) {
+    auto* run = static_cast<ProbeRun*>(p);
+    run->result = run->probe(run->url, *run->out);
+    return 0;
+}
+
+}  // namespace
+
+TEST_CASE("download test against the loopback server") {
+    LoopbackHttpServer server;
+    const std::string update(1536, 'x');
+    server.Serve("/mirelon/mirelonup35.ini", 200, update);
+    server.Serve("/big.ini", 200, std::string(5000000, 'b'));
+    REQUIRE(server.Start());
+    const std::string local = TempFile("\\downQuortest.ini");
+
+    SUBCASE("a successful download is timed and its file removed") {
+        ProbeText out;
+        CHECK(NetDiagnostics::DownloadTest(server.Url("/mirelon/mirelonup35.ini").c_str(), out) == 1);
+        const std::string line = ResultLine(out.Text(), kDownloadHeader);
+        INFO(line);
+        CHECK(StartsWith(line, "测试下载Quor升级文件成功...总用时:"));
+        CHECK(line.find("秒,文件大小1536字节,速度: ") != std::string::npos);
+        CHECK(EndsWith(line, "K/S\r\n"));
+        CHECK_FALSE(FileExists(local));
+        CHECK(server.RequestCount() == 1);
+    }
+    SUBCASE("a file past 4294968 bytes gets a sound speed") {
+        ProbeText out;
+        CHECK(NetDiagnostics::DownloadTest(server.Url("/big.ini").c_str(), out) == 1);
+        const std::string line = ResultLine(out.Text(), kDownloadHeader);
+        INFO(line);
+        const size_t at = line.find("文件大小5000000字节,速度: ");
+        REQUIRE(at != std::string::npos);
+        // 5000000 bytes take at least 1 ms, so at most 4882812 K/S.
+        const long long speed = std::stoll(line.substr(at + std::string("文件大小5000000字节,速度: ").size()));
+        CHECK(speed >= 0);
+        CHECK(speed <= 4882812);
+        CHECK_FALSE(FileExists(local));
+    }
+    SUBCASE("an HTTP error status still delivers a page") {
+        // urlmon reports S_OK for an error status and stores the error page, so the probe times
+        // that page like any other file.
+        ProbeText out;
+        const int32_t result = NetDiagnostics::DownloadTest(server.Url("/mirelon/missing.ini").c_str(), out);
+        const std::string line = ResultLine(out.Text(), kDownloadHeader);
+        INFO(line);
+        if (result == 1) {
+            CHECK(line.find("秒,文件大小8字节,速度: ") != std::string::npos);
+            CHECK_FALSE(FileExists(local));
+        } else {
+            CHECK(StartsWith(line, "测试下载Quor升级文件失败: "));
+        }
+    }
+    ::DeleteFileA(local.c_str());
+}
+
+TEST_CASE("download test against a port without a server") {
+    const std::string url = "http://127.0.0.1:" + std::to_string(rk_test::ClosedLoopbackPort()) + "/mirelon/mirelonup35.ini";
+    ProbeText out;
+    CHECK(NetDiagnostics::DownloadTest(url.c_str(), out) == 0);
+    const std::string line = ResultLine(out.Text(), kDownloadHeader);
+    INFO(line);
+    CHECK(StartsWith(line, "测试下载Quor升级文件失败: "));
+    ::DeleteFileA(TempFile("\\downQuortest.ini").c_str());
+}
+
+TEST_CASE("a probe stopped while the server stays silent leaves its header") {
+    int probe = 0;
+    SUBCASE("download test") { probe = 0; }
+    SUBCASE("public address lookup") { probe = 1; }
+    SilentServer server;
+    REQUIRE(server.Start());
+    SharedSlot slot;
+    ProbeText out(&slot);
+    const std::string url = server.Url("/mirelon/mirelonup35.ini");
+    ProbeRun run{url.c_str(), &out, probe == 0 ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, -1};
+    UniqueHandle thread(::CreateThread(nullptr, 0, &RunProbe, &run, 0, nullptr));
+    REQUIRE(thread);
+    // Whatever happens below, the server goes and the probe thread ends before `run` does.
+    auto finish = MakeScopeExit([&] {
+        server.Close();
+        ::WaitForSingleObject(thread.get(), 60000);
+    });
+    REQUIRE(server.WaitForConnection(20000));
+    // The request is out and unanswered: the probe has written its header and nothing more.
+    CHECK(slot.Seal() == (probe == 0 ? kDownloadHeader : kLookupHeader));
+    server.Close();
+    REQUIRE(::WaitForSingleObject(thread.get(), 60000) == WAIT_OBJECT_0);
+    finish.dismiss();
+    // Whatever the probe wrote after the seal went nowhere.
+    CHECK(slot.Seal() == (probe == 0 ? kDownloadHeader : kLookupHeader));
+    CHECK(ResultLine(out.Text(), probe == 0 ? kDownloadHeader : kLookupHeader) !=
+          "<malformed>");
+    ::DeleteFileA(TempFile("\\downQuortest.ini").c_str());
+}
+
+TEST_CASE("public address lookup against the loopback server") {
+    LoopbackHttpServer server;
+    server.Serve("/", 200, kLookupPage);
+    server.Serve("/zero", 200, std::string("<i>查询结果1</span></p>") + '\0' + "<i>查询结果2</span></p>");
+    server.Serve("/open", 200, "<i>查询结果1 and no end");
+    server.Serve("/empty", 200, "");
+    server.Serve("/error", 500, "<html>server error</html>");
+    REQUIRE(server.Start());
+    const std::string local = TempFile("\\Quoripseeker.ini");
+
+    auto lookup = [&](const char* path, int32_t expected) {
+        ProbeText out;
+        CHECK(NetDiagnostics::PublicAddressLookup(server.Url(path).c_str(), out) == expected);
+        return out.Text();
+    };
+    SUBCASE("two blocks, blanks removed") {
+        CHECK(lookup("/", 1) == std::string(kLookupHeader) + ">查询结果：127.0.0.1本机地址\r\n" + ">查询结果2：局域网\r\n" + kSeparator);
+        CHECK_FALSE(FileExists(local));
+    }
+    SUBCASE("a zero byte ends the page") {
+        CHECK(lookup("/zero", 1) == std::string(kLookupHeader) + ">查询结果1\r\n" + kSeparator);
+    }
+    SUBCASE("start without end") { CHECK(lookup("/open", 1) == std::string(kLookupHeader) + kSeparator); }
+    SUBCASE("an empty page") {
+        CHECK(lookup("/empty", 1) == std::string(kLookupHeader) + kSeparator);
+        CHECK_FALSE(FileExists(local));
+    }
+    SUBCASE("an HTTP error page holds no result") {
+        ProbeText out;
+        const int32_t result = NetDiagnostics::PublicAddressLookup(server.Url("/error").c_str(), out);
+        CHECK(out.Text() == std::string(kLookupHeader) + (result == 0 ? "\r\n连接IpSeeker失败\r\n" : "") + kSeparator);
+        CHECK_FALSE(FileExists(local));
+    }
+    SUBCASE("a failed download") {
+        const std::string url = "http://127.0.0.1:" + std::to_string(rk_test::ClosedLoopbackPort()) + "/";
+        ProbeText out;
+        CHECK(NetDiagnostics::PublicAddressLookup(url.c_str(), out) == 0);
+        CHECK(out.Text() == std::string(kLookupHeader) + "\r\n连接IpSeeker失败\r\n" + kSeparator);
+    }
+    ::DeleteFileA(local.c_str());
+}

@@ -1,0 +1,226 @@
+// The firewall section: service state by Windows version, the policy value, and processes
+// named like known firewalls.
+#include <doctest/doctest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "base/Handle.h"
+#include "netdiag/NetDiagnostics.h"
+#include "tests/unit/NetProbeTestUtil.h"
+
+using namespace rk;
+using rk_test::ExeFolder;
+using rk_test::RedirectedRoot;
+
+namespace {
+
+const char kSeparator[] = "\r\n=======================================\r\n";
+const char kStatePrefix[] = "WINDOWS防火墙状态:";
+const char kPolicyKey[] = "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile";
+
+struct CloseServiceFn {
+    void operator()(SC_HANDLE h) const { ::CloseServiceHandle(h); }
+};
+using UniqueService = UniqueAny<SC_HANDLE, 0, CloseServiceFn>;
+
+// A stopped service of the given name for the duration of a test.
+class ScratchService {
+public:
+    explicit ScratchService(const char* name) : m_manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
+        if (!m_manager) return;
+        const std::string binary = ExeFolder() + "test_netprobes.exe";
+        m_service.reset(::CreateServiceA(m_manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                         SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binary.c_str(), nullptr, nullptr,
+                                         nullptr, nullptr, nullptr));
+    }
+    ~ScratchService() {
+        if (m_service) ::DeleteService(m_service.get());
+    }
+    bool ok() const { return static_cast<bool>(m_service); }
+
+private:
+    UniqueService m_manager;
+    UniqueService m_service;
+};
+
+// Runs the state probe under a Windows version that Wine sets for its executable name.
+std::string StateUnderVersion(const char* version) {
+    const std::string exeName = std::string("fwstate_") + version + ".exe";
+    const std::string appKey = "Software\\Wine\\AppDefaults\\" + exeName;
+    const std::string output = ExeFolder() + "fwstate_" + version + ".txt";
+    ::DeleteFileA(output.c_str());
+    ::SHSetValueA(HKEY_CURRENT_USER, appKey.c_str(), "Version", REG_SZ, version, static_cast<DWORD>(strlen(version) + 1));
+    auto cleanup = MakeScopeExit([&] {
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, appKey.c_str());
+        ::DeleteFileA(output.c_str());
+    });
+
+    std::string command = "\"" + ExeFolder() + exeName + "\" \"" + output + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info))
+        return "<not started>";
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 1);
+        return "<hung>";
+    }
+    std::string text;
+    if (FILE* file = std::fopen(output.c_str(), "rb")) {
+        char chunk[512];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) text.append(chunk, got);
+        std::fclose(file);
+    }
+    return text;
+}
+
+// A process started from a copy named KPFW32.EXE, ended on every path.
+class FirewallDummy {
+public:
+    explicit FirewallDummy(const std::string& path) : m_path(path) {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        UniqueHandle ready(::CreateEventA(&inherit, TRUE, FALSE, nullptr));
+        if (!ready) return;
+        std::string command = "\"" + path + "\" " + std::to_string(reinterpret_cast<UINT_PTR>(ready.get())) + " " +
+                              std::to_string(::GetCurrentProcessId());
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info))
+            return;
+        m_process.reset(info.hProcess);
+        ::CloseHandle(info.hThread);
+        HANDLE waits[2] = {ready.get(), m_process.get()};
+        m_ready = ::WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+    }
+    ~FirewallDummy() {
+        if (m_process) {
+            ::TerminateProcess(m_process.get(), 0);
+            ::WaitForSingleObject(m_process.get(), 10000);
+        }
+    }
+    bool ready() const { return m_ready; }
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+    UniqueHandle m_process;
+    bool m_ready = false;
+};
+
+std::string StateLine() {
+    ProbeText out;
+    CHECK(NetDiagnostics::AppendFirewallState(out) == 0);
+    return out.Text();
+}
+
+}  // namespace
+
+TEST_CASE("the firewall policy value") {
+    RedirectedRoot hklm(HKEY_LOCAL_MACHINE, "policy");
+    REQUIRE(hklm.ok());
+    SUBCASE("missing") { CHECK_FALSE(NetDiagnostics::IsFirewallPolicyEnabled()); }
+    SUBCASE("one") {
+        REQUIRE(hklm.SetWord(kPolicyKey, "EnableFirewall", 1));
+        CHECK(NetDiagnostics::IsFirewallPolicyEnabled());
+    }
+    SUBCASE("zero") {
+        REQUIRE(hklm.SetWord(kPolicyKey, "EnableFirewall", 0));
+        CHECK_FALSE(NetDiagnostics::IsFirewallPolicyEnabled());
+    }
+    SUBCASE("text") {
+        REQUIRE(hklm.SetText(kPolicyKey, "EnableFirewall", "1"));
+        CHECK_FALSE(NetDiagnostics::IsFirewallPolicyEnabled());
+    }
+    SUBCASE("binary") {
+        const DWORD one = 1;
+        REQUIRE(hklm.Set(kPolicyKey, "EnableFirewall", REG_BINARY, &one, sizeof(one)));
+        CHECK_FALSE(NetDiagnostics::IsFirewallPolicyEnabled());
+    }
+}
+
+TEST_CASE("the firewall service is chosen by Windows version") {
+    // Wine has neither firewall service; the tests register a stopped one of their own.
+    SUBCASE("Vista and later query MpsSvc") {
+        ScratchService service("MpsSvc");
+        REQUIRE(service.ok());
+        CHECK(StateUnderVersion("vista") == std::string(kStatePrefix) + "停止\r\n");
+        CHECK(StateUnderVersion("winxp") == std::string(kStatePrefix) + "打开服务失败\r\n");
+        // This test itself runs as Windows 7.
+        CHECK(StateLine() == std::string(kStatePrefix) + "停止\r\n");
+    }
+    SUBCASE("XP queries SharedAccess") {
+        ScratchService service("SharedAccess");
+        REQUIRE(service.ok());
+        CHECK(StateUnderVersion("winxp") == std::string(kStatePrefix) + "停止\r\n");
+        CHECK(StateUnderVersion("vista") == std::string(kStatePrefix) + "打开服务失败\r\n");
+    }
+    SUBCASE("2000 and Server 2003 are not supported") {
+        CHECK(StateUnderVersion("win2k") == std::string(kStatePrefix) + "不支持的操作系统\r\n");
+        CHECK(StateUnderVersion("win2003") == std::string(kStatePrefix) + "不支持的操作系统\r\n");
+    }
+}
+
+TEST_CASE("company name from a version resource") {
+    AnsiString company = "unchanged";
+    CHECK(NetDiagnostics::GetCompanyName((ExeFolder() + "company\\KPFW32.EXE").c_str(), company));
+    CHECK(company == "测试防火墙公司");
+    company = "unchanged";
+    CHECK_FALSE(NetDiagnostics::GetCompanyName((ExeFolder() + "plain\\KPFW32.EXE").c_str(), company));
+    CHECK_FALSE(NetDiagnostics::GetCompanyName((ExeFolder() + "no such file.exe").c_str(), company));
+    CHECK(company == "unchanged");
+}
+
+TEST_CASE("known firewall processes") {
+    CHECK(sizeof(NetDiagnostics::kKnownFirewallProcesses) / sizeof(NetDiagnostics::kKnownFirewallProcesses[0]) == 22);
+    CHECK(std::string(NetDiagnostics::kKnownFirewallProcesses[0]) == "rfwmain.exe");
+    CHECK(std::string(NetDiagnostics::kKnownFirewallProcesses[16]) == "Kpfw32.exe");
+    CHECK(std::string(NetDiagnostics::kKnownFirewallProcesses[21]) == "pshost.exe");
+
+    SUBCASE("none running: the state line and the separator") {
+        ProbeText out;
+        CHECK(NetDiagnostics::FirewallReport(out) == 1);
+        CHECK(out.Text() == StateLine() + kSeparator);
+    }
+    SUBCASE("a process whose executable names its company") {
+        FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE");
+        REQUIRE(dummy.ready());
+        ProbeText lines;
+        CHECK(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
+        CHECK(lines.Text() == "可能的防火墙进程:" + dummy.path() + " --- 测试防火墙公司\r\n");
+
+        ProbeText out;
+        CHECK(NetDiagnostics::FirewallReport(out) == 1);
+        CHECK(out.Text() == StateLine() + lines.Text() + kSeparator);
+    }
+    SUBCASE("a process without a version resource") {
+        FirewallDummy dummy(ExeFolder() + "plain\\KPFW32.EXE");
+        REQUIRE(dummy.ready());
+        ProbeText lines;
+        CHECK_FALSE(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
+        CHECK(lines.Text() == "可能的防火墙进程:" + dummy.path() + "\r\n");
+    }
+    SUBCASE("two processes: the search ends at the first company") {
+        FirewallDummy plain(ExeFolder() + "plain\\KPFW32.EXE");
+        FirewallDummy company(ExeFolder() + "company\\KPFW32.EXE");
+        REQUIRE(plain.ready());
+        REQUIRE(company.ready());
+        ProbeText lines;
+        CHECK(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
+        // Process order is the snapshot's; either way the company line ends the search.
+        const std::string companyLine = "可能的防火墙进程:" + company.path() + " --- 测试防火墙公司\r\n";
+        const std::string plainLine = "可能的防火墙进程:" + plain.path() + "\r\n";
+        CHECK((lines.Text() == companyLine || lines.Text() == plainLine + companyLine));
+    }
+    SUBCASE("other names find nothing") {
+        FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE");
+        REQUIRE(dummy.ready());
+        ProbeText lines;
+        CHECK_FALSE(NetDiagnostics::FindFirewallProcess("pfw.exe", lines));
+        CHECK(lines.Text().empty());
+    }
+}

@@ -1,0 +1,86 @@
+// The proxy section as the probe reads it from the current user's Internet Settings.
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "netdiag/NetDiagnostics.h"
+#include "tests/unit/NetProbeTestUtil.h"
+
+using namespace rk;
+using rk_test::RedirectedRoot;
+
+namespace {
+
+const char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const char kHeader[] = "[网络代理信息]\r\n";
+const char kSeparator[] = "\r\n=======================================\r\n";
+
+std::string Report() {
+    ProbeText out;
+    CHECK(NetDiagnostics::ProxyReport(out) == 1);
+    return out.Text();
+}
+
+}  // namespace
+
+TEST_CASE("proxy report from the registry") {
+    RedirectedRoot hkcu(HKEY_CURRENT_USER, "proxy");
+    REQUIRE(hkcu.ok());
+
+    SUBCASE("no key at all") {
+        CHECK(Report() == std::string(kHeader) +
+                              "ProxyEnable: NULL\r\nUser Agent: NULL\r\nProxyOverride: NULL\r\nProxyServer: NULL\r\n" + kSeparator);
+    }
+    SUBCASE("a full set of values") {
+        REQUIRE(hkcu.SetWord(kKey, "ProxyEnable", 1));
+        REQUIRE(hkcu.SetText(kKey, "User Agent", "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)"));
+        REQUIRE(hkcu.SetText(kKey, "ProxyOverride", "*.local;10.*;<local>"));
+        REQUIRE(hkcu.SetText(kKey, "ProxyServer", "127.0.0.1:8080"));
+        CHECK(Report() == std::string(kHeader) + "ProxyEnable: 1\r\n" +
+                              "User Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n" +
+                              "ProxyOverride: *.local\r\n               10.*\r\n               <local>\r\n" +
+                              "ProxyServer:   127.0.0.1:8080\r\n" + kSeparator);
+    }
+    SUBCASE("values of the wrong type, a negative word, a trailing semicolon, an empty server") {
+        REQUIRE(hkcu.SetText(kKey, "ProxyEnable", "1"));
+        REQUIRE(hkcu.SetWord(kKey, "User Agent", 5));
+        REQUIRE(hkcu.SetText(kKey, "ProxyOverride", "a;b;"));
+        REQUIRE(hkcu.SetText(kKey, "ProxyServer", ""));
+        CHECK(Report() == std::string(kHeader) + "ProxyEnable: NULL\r\nUser Agent: NULL\r\n" +
+                              "ProxyOverride: a\r\n               b\r\n               \r\n" + "ProxyServer:   \r\n" + kSeparator);
+        REQUIRE(hkcu.SetWord(kKey, "ProxyEnable", 0xFFFFFFFEu));
+        CHECK(Report().find("ProxyEnable: -2\r\n") == std::string(kHeader).size());
+    }
+    SUBCASE("text limits: 259 characters for the user agent, 519 for the lists") {
+        const std::string agent259(259, 'u');
+        REQUIRE(hkcu.SetText(kKey, "User Agent", agent259));
+        REQUIRE(hkcu.SetText(kKey, "ProxyServer", std::string(519, 's')));
+        REQUIRE(hkcu.SetText(kKey, "ProxyOverride", std::string(520, 'o')));
+        std::string text = Report();
+        CHECK(text.find("User Agent: " + agent259 + "\r\n") != std::string::npos);
+        CHECK(text.find("ProxyServer:   " + std::string(519, 's') + "\r\n") != std::string::npos);
+        CHECK(text.find("ProxyOverride: NULL\r\n") != std::string::npos);
+
+        REQUIRE(hkcu.SetText(kKey, "User Agent", std::string(260, 'u')));
+        text = Report();
+        CHECK(text.find("User Agent: NULL\r\n") != std::string::npos);
+    }
+}
+
+TEST_CASE("the probe leaves the real settings alone") {
+    char before[520] = {};
+    DWORD type = 0;
+    DWORD size = sizeof(before);
+    const LONG status = ::SHGetValueA(HKEY_CURRENT_USER, kKey, "User Agent", &type, before, &size);
+    {
+        RedirectedRoot hkcu(HKEY_CURRENT_USER, "proxy2");
+        REQUIRE(hkcu.ok());
+        REQUIRE(hkcu.SetText(kKey, "User Agent", "scratch"));
+        CHECK(Report().find("User Agent: scratch\r\n") != std::string::npos);
+    }
+    char after[520] = {};
+    DWORD typeAfter = 0;
+    size = sizeof(after);
+    CHECK(::SHGetValueA(HKEY_CURRENT_USER, kKey, "User Agent", &typeAfter, after, &size) == status);
+    CHECK(std::string(after) == std::string(before));
+}
