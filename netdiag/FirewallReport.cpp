@@ -11,15 +11,6 @@
 
 namespace rk {
 
-namespace {
-
-struct CloseServiceFn {
-    void operator()(SC_HANDLE h) const { ::CloseServiceHandle(h); }
-};
-using UniqueService = UniqueAny<SC_HANDLE, 0, CloseServiceFn>;
-
-}  // namespace
-
 const char* const NetDiagnostics::kKnownFirewallProcesses[22] = {
     "rfwmain.exe", "pfw.exe",      "cfp.exe",     "fwmon.exe",   "ccapp.exe",    "WmNetPro.exe", "ppfw.exe",     "pavfires.exe",
     "blackd.exe",  "ca.exe",       "pccpfw.exe",  "smc.exe",     "zlclient.exe", "outpost.exe",  "persfw.exe",   "rapapp.exe",

@@ -19,11 +19,6 @@ const char kSeparator[] = "\r\n=======================================\r\n";
 const char kStatePrefix[] = "WINDOWS防火墙状态:";
 const char kPolicyKey[] = "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile";
 
-struct CloseServiceFn {
-    void operator()(SC_HANDLE h) const { ::CloseServiceHandle(h); }
-};
-using UniqueService = UniqueAny<SC_HANDLE, 0, CloseServiceFn>;
-
 // A stopped service of the given name for the duration of a test.
 class ScratchService {
 public:
