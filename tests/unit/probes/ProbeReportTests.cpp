@@ -12,6 +12,7 @@
 #include "engine/CheckEngine.h"
 #include "probes/Md5.h"
 #include "probes/SignatureVerifier.h"
+#include "tests/common/SystemPlacement.h"
 
 using namespace rk;
 
@@ -20,52 +21,6 @@ namespace {
 const char kSeparator[] = "\r\n=======================================\r\n";
 const char kHeader[] = "[userinit.exe情况]\r\n";
 const char kTarget[] = "C:\\windows\\notepad.exe";
-
-std::string UserinitPath() {
-    char dir[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(dir, MAX_PATH);
-    return std::string(dir) + "\\system32\\userinit.exe";
-}
-
-std::string DesktopLinkPath() {
-    char dir[MAX_PATH] = {};
-    REQUIRE(::SHGetSpecialFolderPathA(nullptr, dir, CSIDL_DESKTOP, FALSE));
-    return std::string(dir) + "\\Daveno.lnk";
-}
-
-// Copies one of the small test programs into place as userinit.exe for the test's duration.
-struct PlacedUserinit {
-    std::string path = UserinitPath();
-    explicit PlacedUserinit(const char* source) {
-        ::DeleteFileA(path.c_str());
-        REQUIRE(::CopyFileA(source, path.c_str(), FALSE));
-    }
-    ~PlacedUserinit() { ::DeleteFileA(path.c_str()); }
-};
-
-struct DesktopLink {
-    std::string path = DesktopLinkPath();
-    explicit DesktopLink(const char* target) {
-        ::DeleteFileA(path.c_str());
-        REQUIRE(SUCCEEDED(::CoInitialize(nullptr)));
-        IShellLinkA* link = nullptr;
-        REQUIRE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                             reinterpret_cast<void**>(&link))));
-        link->SetPath(target);
-        IPersistFile* file = nullptr;
-        HRESULT hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-        if (SUCCEEDED(hr)) {
-            wchar_t wide[MAX_PATH] = {};
-            ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-            hr = file->Save(wide, TRUE);
-            file->Release();
-        }
-        link->Release();
-        ::CoUninitialize();
-        REQUIRE(SUCCEEDED(hr));
-    }
-    ~DesktopLink() { ::DeleteFileA(path.c_str()); }
-};
 
 struct DesktopFolder {
     std::string path = DesktopLinkPath();
