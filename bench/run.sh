@@ -1,0 +1,21 @@
+#!/bin/bash
+# Builds and prints speed and memory figures: the probes' work inside one process, and the time
+# from starting Rekkor.exe to its main window showing the report (sample engine).
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+export BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+"$ROOT/scripts/build.sh" >/dev/null
+source "$ROOT/scripts/wine-env.sh"
+cd "$BUILD_DIR"
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+wine bench/bench_probes.exe
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  for i in 1 2 3; do
+    start=$(date +%s%N)
+    wine tests/gui/rkdriver.exe snapshot Rekkor.exe /dev/null >/dev/null
+    end=$(date +%s%N)
+    wine tests/gui/rkdriver.exe close
+    echo "start to main window (run $i): $(( (end - start) / 1000000 )) ms (includes starting wine)"
+  done
+  wineserver -k
+'
