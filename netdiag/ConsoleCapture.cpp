@@ -67,8 +67,10 @@ bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempD
 int32_t CaptureCommand(const char* header, const char* commandLine, const char* tempPath, ProbeText& out) {
     out.Set(header);
 
-    // An interrupted earlier capture may have left its file behind.
-    ::DeleteFileA(tempPath);
+    // An interrupted earlier capture may have left its file behind. If the file cannot go, the
+    // command of a capture abandoned at an earlier run's bound still writes it: reading it would
+    // report that run's output as this one's.
+    if (!::DeleteFileA(tempPath) && ::GetFileAttributesA(tempPath) != INVALID_FILE_ATTRIBUTES) return 0;
 
     STARTUPINFOA startup = {};
     ::GetStartupInfoA(&startup);

@@ -160,6 +160,19 @@ TEST_CASE("a capture that cannot run its command leaves the header line alone") 
         CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
         CHECK(out.Text() == "[emit]\r\n");
     }
+    SUBCASE("the temp file is still held by the command of an abandoned capture") {
+        UniqueFile held(::CreateFileA(tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      CREATE_ALWAYS, 0, nullptr));
+        REQUIRE(held);
+        DWORD written = 0;
+        ::WriteFile(held.get(), "OLD RUN", 7, &written, nullptr);
+        std::string command = SystemDir() + "\\cmd.exe /c " + ExeDir() + "netdiag_emit.exe 10 >" + tempPath;
+        ProbeText out;
+        CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
+        CHECK(out.Text() == "[emit]\r\n");
+        held.reset();
+        ::DeleteFileA(tempPath.c_str());
+    }
     SUBCASE("the temp directory is too long for the path buffer") {
         std::string longTemp = "C:\\" + std::string(300, 't') + "\\";
         EnvironmentOverride tmp("TMP", longTemp);
