@@ -174,8 +174,8 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
 TEST_CASE("the shipped build's diagnosis ends when nothing beyond this machine answers") {
     RunningTool tool("sample");
     DWORD start = ::GetTickCount();
+    // This run may end within moments, so its waiting text is checked with the loopback build.
     tool.StartDiagnosis();
-    CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kRunStarted);
     std::string diagnosis = tool.FinishDiagnosis(kDoneBox, kDoneStatus);
     CHECK(::GetTickCount() - start < 60000);
     CHECK(StartsWith(diagnosis, kPingHeader));
