@@ -1,12 +1,67 @@
 // The network-diagnosis command and its worker thread.
+#include <process.h>
+
 #include "app/ReportDialog.h"
+#include "netdiag/NetDiagnostics.h"
+#include "res/resource.h"
 
 namespace rk {
 
-// Not built yet: the network diagnosis. Until then the button does nothing.
-void ReportDialog::OnNetDiagnosis() {}
+namespace {
 
-void ReportDialog::RunNetDiagnosis() {}
+const char kRunStartedText[] = "请耐心等待，此过程可能需要大约3分钟左右......";
+const char kDoneStatusText[] = "网络诊断结束......";
+const char kDoneBoxText[] = "网络诊断结束!";
+const char kTimedOutStatusText[] = "网络诊断超时失败!!!";
+const char kTimedOutBoxText[] = "网络诊断超时失败!";
+const char kStartHintText[] = "如果升级有问题，请点击网络诊断";
+const char kBoxCaption[] = "Mirelon";
+
+const int kLockedButtons[] = {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE};
+
+NetTargets DiagnosisTargets() {
+#ifdef RK_LOOPBACK_BOUND_MS
+    // Test builds only: every probe aims at this machine, under a short bound.
+    NetTargets targets = {};
+    // Six names of this machine: parallel pings and tracerts of one name would share a temp file.
+    const char* const kNames[kProbeHostCount] = {"127.0.0.1", "localhost", "127.1", "127.0.1", "2130706433", "127.0.0.01"};
+    for (int i = 0; i < kProbeHostCount; ++i) targets.hosts[i] = kNames[i];
+    targets.updateFileUrl = "http://127.0.0.1:9/mirelon/mirelonup35.ini";
+    targets.publicAddressUrl = "http://127.0.0.1:9/";
+    targets.timeoutMs = RK_LOOPBACK_BOUND_MS;
+    return targets;
+#else
+    return ProductTargets();
+#endif
+}
+
+}  // namespace
+
+void ReportDialog::OnNetDiagnosis() {
+    for (int id : kLockedButtons) EnableItem(id, false);
+    SetItemText(IDC_STATUS_TEXT, kRunStartedText);
+    if (_beginthread(NetDiagnosisThread, 0, this) == static_cast<uintptr_t>(-1)) {
+        // Without a worker nothing would ever unlock the window, and it could not be closed.
+        for (int id : kLockedButtons) EnableItem(id, true);
+        SetItemText(IDC_STATUS_TEXT, kStartHintText);
+    }
+}
+
+void ReportDialog::RunNetDiagnosis() {
+    AnsiString diagnosis;
+    int32_t result;
+    {
+        NetDiagnostics record;
+        result = record.Run(diagnosis, DiagnosisTargets());
+    }
+    SetItemText(IDC_STATUS_TEXT, result ? kDoneStatusText : kTimedOutStatusText);
+    ::MessageBoxA(m_hwnd, result ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
+
+    AnsiString text = m_initialText + diagnosis;
+    m_reportEdit.SetText(text.c_str());
+
+    for (int id : kLockedButtons) EnableItem(id, true);
+}
 
 void __cdecl NetDiagnosisThread(void* param) { static_cast<ReportDialog*>(param)->RunNetDiagnosis(); }
 

@@ -1,0 +1,142 @@
+// ipconfig, ping, tracert and netstat through the system's command interpreter, their standard
+// output redirected into a temp file that is read back under the section header.
+#include <cstring>
+
+#include "base/Handle.h"
+#include "netdiag/DiagnosisRun.h"
+#include "netdiag/NetDiagnostics.h"
+
+namespace rk {
+
+const CaptureKind kIpConfigCapture = {"[Ip Config配置信息]\r\n", "\\cmd.exe /c ipconfig.exe /all >",
+                                      "Quorxxipconfig.txt", false};
+const CaptureKind kPingCapture = {"[ping 命令信息]\r\n", "\\cmd.exe /c ping.exe ", "\\Quorxxping.txt", true};
+const CaptureKind kTracertCapture = {"[tracert 命令信息]\r\n", "\\cmd.exe /c tracert.exe ", "\\Quorxxtracert.txt",
+                                     true};
+const CaptureKind kNetStatCapture = {"[NetStat 配置信息]\r\n", "\\cmd.exe /c netstat.exe -nr >",
+                                     "QuorxxNetstat.txt", false};
+
+namespace {
+
+const char kSectionSeparator[] = "\r\n=======================================\r\n";
+
+// Appends text to a zero-terminated buffer; false, and the buffer unusable, when it would not fit.
+template <size_t N>
+bool Append(char (&buffer)[N], size_t& used, const char* text) {
+    size_t length = std::strlen(text);
+    if (length >= N - used) return false;
+    std::memcpy(buffer + used, text, length + 1);
+    used += length;
+    return true;
+}
+
+// Host names and IPv4 addresses are letters, digits, dots and hyphens. Anything else would reach
+// the command interpreter as syntax or break the temp file's name.
+bool IsHostName(const char* host) {
+    if (!host || !*host) return false;
+    for (const char* p = host; *p; ++p) {
+        char c = *p;
+        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                  c == '-';
+        if (!ok) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempDir, const char* systemDir,
+                    char (&tempPath)[kCapturePathSize], char (&commandLine)[kCaptureCommandSize]) {
+    tempPath[0] = 0;
+    commandLine[0] = 0;
+    if (kind.takesHost && !IsHostName(host)) return false;
+    size_t pathUsed = 0;
+    size_t commandUsed = 0;
+    bool ok = Append(tempPath, pathUsed, tempDir) && Append(tempPath, pathUsed, kind.fileName) &&
+              (!kind.takesHost || Append(tempPath, pathUsed, host)) &&
+              Append(commandLine, commandUsed, systemDir) && Append(commandLine, commandUsed, kind.command) &&
+              (!kind.takesHost || (Append(commandLine, commandUsed, host) && Append(commandLine, commandUsed, " >"))) &&
+              Append(commandLine, commandUsed, tempPath);
+    if (!ok) {
+        tempPath[0] = 0;
+        commandLine[0] = 0;
+    }
+    return ok;
+}
+
+int32_t CaptureCommand(const char* header, const char* commandLine, const char* tempPath, ProbeText& out) {
+    out.Set(header);
+
+    // An interrupted earlier capture may have left its file behind. If the file cannot go, the
+    // command of a capture abandoned at an earlier run's bound still writes it: reading it would
+    // report that run's output as this one's.
+    if (!::DeleteFileA(tempPath) && ::GetFileAttributesA(tempPath) != INVALID_FILE_ATTRIBUTES) return 0;
+
+    STARTUPINFOA startup = {};
+    ::GetStartupInfoA(&startup);
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    char command[kCaptureCommandSize] = {};
+    size_t length = std::strlen(commandLine);
+    if (length >= sizeof command) return 0;
+    std::memcpy(command, commandLine, length + 1);
+    if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 0;
+    UniqueHandle processHandle(process.hProcess);
+    UniqueHandle threadHandle(process.hThread);
+    ::WaitForSingleObject(processHandle.get(), INFINITE);
+    processHandle.reset();
+    threadHandle.reset();
+
+    {
+        UniqueFile file(::CreateFileA(tempPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return 0;
+        char chunk[kCaptureChunkSize];
+        for (;;) {
+            DWORD read = 0;
+            if (!::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) break;
+            // The text of a chunk ends at its first zero byte, if it has one.
+            const void* zero = std::memchr(chunk, 0, read);
+            size_t textLength = zero ? static_cast<const char*>(zero) - chunk : read;
+            out.Append(AnsiString(chunk, textLength));
+            if (read < sizeof chunk) break;
+        }
+    }
+    ::DeleteFileA(tempPath);
+    out.Append(kSectionSeparator);
+    return 1;
+}
+
+int32_t CaptureOfKind(const CaptureKind& kind, const char* host, ProbeText& out) {
+    char tempDir[kCapturePathSize] = {};
+    char systemDir[kCapturePathSize] = {};
+    char tempPath[kCapturePathSize];
+    char commandLine[kCaptureCommandSize];
+    // Both calls return the length needed, not what they wrote, when the buffer is too small.
+    DWORD tempLength = ::GetTempPathA(sizeof tempDir, tempDir);
+    UINT systemLength = ::GetSystemDirectoryA(systemDir, sizeof systemDir);
+    if (tempLength == 0 || tempLength >= sizeof tempDir || systemLength == 0 || systemLength >= sizeof systemDir ||
+        !ComposeCapture(kind, host, tempDir, systemDir, tempPath, commandLine)) {
+        out.Set(kind.header);
+        return 0;
+    }
+    return CaptureCommand(kind.header, commandLine, tempPath, out);
+}
+
+int32_t NetDiagnostics::CaptureIpConfig(ProbeText& out) { return CaptureOfKind(kIpConfigCapture, nullptr, out); }
+
+int32_t NetDiagnostics::CapturePing(const char* host, ProbeText& out) {
+    // The capture works on its own copy of the host.
+    AnsiString ownHost = host ? host : "";
+    return CaptureOfKind(kPingCapture, ownHost.c_str(), out);
+}
+
+int32_t NetDiagnostics::CaptureTracert(const char* host, ProbeText& out) {
+    AnsiString ownHost = host ? host : "";
+    return CaptureOfKind(kTracertCapture, ownHost.c_str(), out);
+}
+
+int32_t NetDiagnostics::CaptureNetStat(ProbeText& out) { return CaptureOfKind(kNetStatCapture, nullptr, out); }
+
+}  // namespace rk

@@ -1,0 +1,108 @@
+#pragma once
+// The inside of a diagnosis run, open to the tests: the state shared with the probe threads, the
+// table of thread work, the output assembly and the console capture steps.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "base/AnsiString.h"
+#include "netdiag/NetDiagnostics.h"
+#include "netdiag/ProbeText.h"
+
+namespace rk {
+
+constexpr int kProbeThreadCount = 13;
+constexpr int kOutputSlotCount = 15;
+
+// Slots in the order they are joined; slot 2 is never output.
+extern const int kOutputOrder[kOutputSlotCount];
+extern const char kTimeoutLine[];
+
+// What a run shares with its probe threads. It lives on the heap and is reference-counted: the
+// run holds one reference and every probe thread one, so a thread abandoned at the bound still
+// finds its slot and its host copies after the run has returned.
+class ProbeRun {
+public:
+    static ProbeRun* Create(const NetTargets& targets);
+    void AddReference() { ::InterlockedIncrement(&m_references); }
+    // Frees the state when the last holder lets go.
+    void Release();
+
+    SharedSlot& Slot(int index) { return m_slots[index]; }
+    const char* Host(int index) const { return m_hosts[index].c_str(); }
+    const char* UpdateFileUrl() const { return m_updateFileUrl.c_str(); }
+    const char* PublicAddressUrl() const { return m_publicAddressUrl.c_str(); }
+
+    // What each probe thread is started with.
+    struct ThreadStart {
+        ProbeRun* run;
+        std::function<void(ProbeRun&)> work;
+    };
+    ThreadStart m_threads[kProbeThreadCount];
+
+private:
+    explicit ProbeRun(const NetTargets& targets);
+    ~ProbeRun();
+    ProbeRun(const ProbeRun&) = delete;
+    ProbeRun& operator=(const ProbeRun&) = delete;
+
+    volatile LONG m_references = 1;
+    SharedSlot m_slots[kResultSlotCount];
+    AnsiString m_hosts[kProbeHostCount];
+    AnsiString m_updateFileUrl;
+    AnsiString m_publicAddressUrl;
+};
+
+using ProbeWork = std::function<void(ProbeRun&)>;
+
+// What a run does: the capture made on the calling thread before the probes start (may be empty),
+// and the work of each probe thread, in creation order.
+struct RunPlan {
+    ProbeWork before;
+    ProbeWork threads[kProbeThreadCount];
+};
+
+// The product's thread table.
+RunPlan ProductPlan();
+
+// The run itself, with the plan given. Fills record.slots and out; 1 when every probe ended
+// within targets.timeoutMs, else 0.
+int32_t RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan);
+
+// Joins the slots in the output order, behind the timeout line when the bound was reached.
+AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool timedOut);
+
+// Shared run states not yet released (a test's way to see that abandoned threads let go).
+LONG LiveProbeRuns();
+
+// Console captures.
+constexpr size_t kCapturePathSize = MAX_PATH;
+constexpr size_t kCaptureCommandSize = 520;
+constexpr DWORD kCaptureChunkSize = 4096;
+
+struct CaptureKind {
+    const char* header;
+    const char* command;   // after the system directory; ends in " " when a host follows
+    const char* fileName;  // after the temp directory; the host follows it when there is one
+    bool takesHost;
+};
+extern const CaptureKind kIpConfigCapture;
+extern const CaptureKind kPingCapture;
+extern const CaptureKind kTracertCapture;
+extern const CaptureKind kNetStatCapture;
+
+// Composes the temp file path and the command line. False when either would not fit its buffer
+// or the host holds a character that no host name has (the command interpreter would act on it).
+bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempDir, const char* systemDir,
+                    char (&tempPath)[kCapturePathSize], char (&commandLine)[kCaptureCommandSize]);
+
+// Runs commandLine, which redirects its output into tempPath, and reads that file back into out
+// under header.
+int32_t CaptureCommand(const char* header, const char* commandLine, const char* tempPath, ProbeText& out);
+
+// A whole capture of one kind, with the machine's temp and system directories.
+int32_t CaptureOfKind(const CaptureKind& kind, const char* host, ProbeText& out);
+
+}  // namespace rk

@@ -1,0 +1,171 @@
+#include "netdiag/NetDiagnostics.h"
+
+#include "base/Handle.h"
+#include "config/Deployment.h"
+#include "netdiag/DiagnosisRun.h"
+
+namespace rk {
+
+const char* const kProbeHosts[kProbeHostCount] = {kUpdateHost,    kDownloadHost, kMakerWebHost,
+                                                  kSearchWebHost, kServiceHost1, kServiceHost2};
+
+NetTargets ProductTargets() {
+    NetTargets targets = {};
+    for (int i = 0; i < kProbeHostCount; ++i) targets.hosts[i] = kProbeHosts[i];
+    targets.updateFileUrl = kUpdateFileUrl;
+    targets.publicAddressUrl = kPublicAddressUrl;
+    targets.timeoutMs = kDiagnosisTimeoutMs;
+    return targets;
+}
+
+const int kOutputOrder[kOutputSlotCount] = {1, 7, 10, 3, 0, 4, 8, 9, 5, 6, 11, 12, 13, 14, 15};
+const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
+
+namespace {
+
+volatile LONG g_liveRuns = 0;
+
+AnsiString OrEmpty(const char* text) { return text ? AnsiString(text) : AnsiString(); }
+
+DWORD WINAPI ProbeThread(LPVOID param) {
+    auto* start = static_cast<ProbeRun::ThreadStart*>(param);
+    ProbeRun* run = start->run;
+    // An exception leaving a thread would end the process; the slot keeps what the probe wrote.
+    try {
+        start->work(*run);
+    } catch (...) {
+    }
+    run->Release();
+    return 0;
+}
+
+using HostCapture = int32_t (*)(const char* host, ProbeText& out);
+
+// Ping and tracert fill a text of their own and store it whole at the end, so a probe stopped at
+// the bound leaves its slot empty instead of half a section.
+ProbeWork WholeCapture(HostCapture capture, int hostIndex, int slot) {
+    return [capture, hostIndex, slot](ProbeRun& run) {
+        AnsiString host = run.Host(hostIndex);
+        ProbeText local;
+        capture(host.c_str(), local);
+        run.Slot(slot).Store(local.Text());
+    };
+}
+
+}  // namespace
+
+ProbeRun::ProbeRun(const NetTargets& targets)
+    : m_updateFileUrl(OrEmpty(targets.updateFileUrl)), m_publicAddressUrl(OrEmpty(targets.publicAddressUrl)) {
+    for (int i = 0; i < kProbeHostCount; ++i) m_hosts[i] = OrEmpty(targets.hosts[i]);
+    for (ThreadStart& start : m_threads) start.run = this;
+    ::InterlockedIncrement(&g_liveRuns);
+}
+
+ProbeRun::~ProbeRun() { ::InterlockedDecrement(&g_liveRuns); }
+
+ProbeRun* ProbeRun::Create(const NetTargets& targets) { return new ProbeRun(targets); }
+
+void ProbeRun::Release() {
+    if (::InterlockedDecrement(&m_references) == 0) delete this;
+}
+
+LONG LiveProbeRuns() { return ::InterlockedCompareExchange(&g_liveRuns, 0, 0); }
+
+RunPlan ProductPlan() {
+    using N = NetDiagnostics;
+    RunPlan plan;
+    plan.before = [](ProbeRun& run) {
+        ProbeText text(&run.Slot(15));
+        N::CaptureNetStat(text);
+    };
+    plan.threads[0] = [](ProbeRun& run) {
+        ProbeText text(&run.Slot(4));
+        N::DownloadTest(run.UpdateFileUrl(), text);
+    };
+    plan.threads[1] = [](ProbeRun& run) {
+        {
+            ProbeText text(&run.Slot(0));
+            N::CaptureIpConfig(text);
+        }
+        ProbeText text(&run.Slot(15));
+        N::CaptureNetStat(text);
+    };
+    plan.threads[2] = WholeCapture(&N::CapturePing, 0, 1);
+    plan.threads[3] = WholeCapture(&N::CaptureTracert, 0, 5);
+    plan.threads[4] = [](ProbeRun& run) {
+        {
+            ProbeText text(&run.Slot(3));
+            N::ProxyReport(text);
+        }
+        ProbeText text(&run.Slot(8));
+        N::FirewallReport(text);
+    };
+    plan.threads[5] = WholeCapture(&N::CapturePing, 1, 7);
+    plan.threads[6] = WholeCapture(&N::CaptureTracert, 1, 6);
+    plan.threads[7] = WholeCapture(&N::CaptureTracert, 3, 11);
+    plan.threads[8] = WholeCapture(&N::CaptureTracert, 4, 12);
+    plan.threads[9] = WholeCapture(&N::CaptureTracert, 5, 13);
+    plan.threads[10] = WholeCapture(&N::CapturePing, 2, 10);
+    plan.threads[11] = [](ProbeRun& run) {
+        ProbeText text(&run.Slot(9));
+        N::PublicAddressLookup(run.PublicAddressUrl(), text);
+    };
+    plan.threads[12] = WholeCapture(&N::CaptureTracert, 2, 14);
+    return plan;
+}
+
+AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool timedOut) {
+    AnsiString out = timedOut ? kTimeoutLine : "";
+    for (int slot : kOutputOrder) out += slots[slot];
+    return out;
+}
+
+int32_t RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan) {
+    out.clear();
+    ProbeRun* run = ProbeRun::Create(targets);
+    auto releaseRun = MakeScopeExit([run] { run->Release(); });
+
+    if (plan.before) {
+        try {
+            plan.before(*run);
+        } catch (...) {
+        }
+    }
+
+    UniqueHandle threads[kProbeThreadCount];
+    HANDLE waitable[kProbeThreadCount];
+    DWORD started = 0;
+    for (int i = 0; i < kProbeThreadCount; ++i) {
+        if (!plan.threads[i]) continue;
+        run->m_threads[i].work = plan.threads[i];
+        run->AddReference();  // the thread's own, released when it ends
+        HANDLE thread = ::CreateThread(nullptr, 0, ProbeThread, &run->m_threads[i], 0, nullptr);
+        if (!thread) {
+            // A probe that never started leaves its slot empty.
+            run->Release();
+            continue;
+        }
+        threads[i].reset(thread);
+        waitable[started++] = thread;
+    }
+
+    bool timedOut = false;
+    if (started > 0) {
+        DWORD wait = ::WaitForMultipleObjects(started, waitable, TRUE, targets.timeoutMs);
+        timedOut = wait == WAIT_TIMEOUT || wait == WAIT_FAILED;
+    }
+
+    // Sealing cuts every probe still running off its slot: what it had completed stays, and its
+    // later writes go nowhere. Its thread runs on, unwaited, holding its reference to the state.
+    for (int i = 0; i < kResultSlotCount; ++i) record.slots[i] = run->Slot(i).Seal();
+    out = AssembleDiagnosis(record.slots, timedOut);
+    return timedOut ? 0 : 1;
+}
+
+int32_t NetDiagnostics::Run(AnsiString& out) { return Run(out, ProductTargets()); }
+
+int32_t NetDiagnostics::Run(AnsiString& out, const NetTargets& targets) {
+    return RunPlanned(*this, out, targets, ProductPlan());
+}
+
+}  // namespace rk

@@ -1,0 +1,42 @@
+# Test builds of the tool whose diagnosis aims at this machine under a short bound, made from
+# Rekkor's own sources with RK_LOOPBACK_BOUND_MS. The shipped Rekkor.exe has no such mode.
+get_target_property(rk_app_sources Rekkor SOURCES)
+get_target_property(rk_app_dir Rekkor SOURCE_DIR)
+get_target_property(rk_app_libs Rekkor LINK_LIBRARIES)
+set(rk_app_paths)
+foreach(source ${rk_app_sources})
+  if(IS_ABSOLUTE ${source})
+    list(APPEND rk_app_paths ${source})
+  else()
+    list(APPEND rk_app_paths ${rk_app_dir}/${source})
+  endif()
+endforeach()
+
+# rk_loopback_layout(<name> <bound in ms> [<engine target>]): e2e/<name>/Rekkor.exe built that way.
+function(rk_loopback_layout name bound)
+  set(exe RekkorLoopback_${name})
+  add_executable(${exe} WIN32 ${rk_app_paths})
+  target_compile_definitions(${exe} PRIVATE RK_LOOPBACK_BOUND_MS=${bound})
+  target_include_directories(${exe} PRIVATE ${CMAKE_SOURCE_DIR}/res)
+  target_link_libraries(${exe} PRIVATE ${rk_app_libs})
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/e2e/${name})
+  set(commands COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+               COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${exe}> ${dir}/Rekkor.exe)
+  set(deps ${exe})
+  if(ARGC GREATER 2)
+    list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${ARGV2}> ${dir}/check.dll)
+    list(APPEND deps ${ARGV2})
+  else()
+    list(APPEND commands COMMAND ${CMAKE_COMMAND} -E rm -f ${dir}/check.dll)
+  endif()
+  add_custom_target(e2e_${name} ALL ${commands} DEPENDS ${deps} VERBATIM)
+endfunction()
+
+# Long enough for three pings of this machine; shorter than one.
+rk_loopback_layout(loopback 30000 sample_engine)
+rk_loopback_layout(loopback_short 1000)
+
+add_executable(test_gui_netdiag NetDiagnosisGuiTests.cpp)
+target_link_libraries(test_gui_netdiag PRIVATE rk_test_main rk_gui_driver)
+add_dependencies(test_gui_netdiag e2e_loopback e2e_loopback_short e2e_sample)
+rk_add_wine_test(NAME gui_netdiag TARGET test_gui_netdiag GUI)

@@ -1,0 +1,236 @@
+// The console captures: composing the command line and the temp file path within their buffers,
+// byte-exact reading of the redirected output, failures, and parallel pings.
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "base/Handle.h"
+#include "netdiag/DiagnosisRun.h"
+#include "tests/unit/NetDiagEmit.h"
+
+using namespace rk;
+
+namespace {
+
+const char kSeparator[] = "\r\n=======================================\r\n";
+const char kPingHeader[] = "[ping 命令信息]\r\n";
+
+std::string ExeDir() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+std::string TempDir() {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    return dir;
+}
+
+std::string SystemDir() {
+    char dir[MAX_PATH] = {};
+    ::GetSystemDirectoryA(dir, MAX_PATH);
+    return dir;
+}
+
+struct Ping {
+    const char* host;
+    ProbeText out;
+    int32_t result = 0;
+};
+
+DWORD WINAPI PingThread(LPVOID p) {
+    Ping* ping = static_cast<Ping*>(p);
+    ping->result = NetDiagnostics::CapturePing(ping->host, ping->out);
+    return 0;
+}
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Captures what the emitter prints through the command interpreter, as the product's captures do.
+AnsiString CaptureEmitter(const std::string& arguments, int32_t& result) {
+    std::string tempPath = TempDir() + "QuorxxEmitTest.txt";
+    std::string command = SystemDir() + "\\cmd.exe /c " + ExeDir() + "netdiag_emit.exe " + arguments + " >" + tempPath;
+    ProbeText out;
+    result = CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out);
+    CHECK(!FileExists(tempPath));
+    return out.Text();
+}
+
+struct EnvironmentOverride {
+    std::string name;
+    std::string saved;
+    bool had;
+    EnvironmentOverride(const char* n, const std::string& value) : name(n) {
+        char buffer[32768];
+        DWORD length = ::GetEnvironmentVariableA(n, buffer, sizeof buffer);
+        had = length > 0 && length < sizeof buffer;
+        if (had) saved.assign(buffer, length);
+        ::SetEnvironmentVariableA(n, value.c_str());
+    }
+    ~EnvironmentOverride() { ::SetEnvironmentVariableA(name.c_str(), had ? saved.c_str() : nullptr); }
+};
+
+}  // namespace
+
+TEST_CASE("the command line and the temp file path are composed as the family table gives them") {
+    char path[kCapturePathSize];
+    char command[kCaptureCommandSize];
+    SUBCASE("ping puts the host behind the file name and between the tool and the redirection") {
+        REQUIRE(ComposeCapture(kPingCapture, "H", "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
+        CHECK(std::string(path) == "D:\\TEMP\\\\Quorxxping.txtH");
+        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /c ping.exe H >D:\\TEMP\\\\Quorxxping.txtH");
+    }
+    SUBCASE("tracert") {
+        REQUIRE(ComposeCapture(kTracertCapture, "h.example", "C:\\T\\", "C:\\S", path, command));
+        CHECK(std::string(path) == "C:\\T\\\\Quorxxtracert.txth.example");
+        CHECK(std::string(command) == "C:\\S\\cmd.exe /c tracert.exe h.example >C:\\T\\\\Quorxxtracert.txth.example");
+    }
+    SUBCASE("ipconfig and netstat put the name straight after the temp directory") {
+        REQUIRE(ComposeCapture(kIpConfigCapture, nullptr, "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
+        CHECK(std::string(path) == "D:\\TEMP\\Quorxxipconfig.txt");
+        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /c ipconfig.exe /all >D:\\TEMP\\Quorxxipconfig.txt");
+        REQUIRE(ComposeCapture(kNetStatCapture, nullptr, "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
+        CHECK(std::string(path) == "D:\\TEMP\\QuorxxNetstat.txt");
+        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /c netstat.exe -nr >D:\\TEMP\\QuorxxNetstat.txt");
+    }
+    SUBCASE("pings of two hosts use two files") {
+        char other[kCapturePathSize];
+        REQUIRE(ComposeCapture(kPingCapture, "127.0.0.1", "C:\\T\\", "C:\\S", path, command));
+        REQUIRE(ComposeCapture(kPingCapture, "localhost", "C:\\T\\", "C:\\S", other, command));
+        CHECK(std::string(path) != std::string(other));
+    }
+    SUBCASE("a path that fills the buffer exactly fits; one byte more does not") {
+        std::string dir = "C:\\" + std::string(259 - 3 - 18 - 1, 'd') + "\\";
+        REQUIRE(dir.size() + 18 == 259);
+        CHECK(ComposeCapture(kIpConfigCapture, nullptr, dir.c_str(), "C:\\S", path, command));
+        CHECK(std::strlen(path) == 259);
+        std::string longer = "C:\\" + std::string(259 - 3 - 18, 'd') + "\\";
+        CHECK_FALSE(ComposeCapture(kIpConfigCapture, nullptr, longer.c_str(), "C:\\S", path, command));
+        CHECK(path[0] == 0);
+        CHECK(command[0] == 0);
+    }
+    SUBCASE("a command line beyond 520 bytes is refused") {
+        std::string system = "C:\\" + std::string(247, 's');
+        std::string temp = "C:\\" + std::string(176, 't') + "\\";
+        std::string host(60, 'h');
+        REQUIRE(temp.size() + 15 + host.size() < kCapturePathSize);
+        CHECK_FALSE(ComposeCapture(kTracertCapture, host.c_str(), temp.c_str(), system.c_str(), path, command));
+        CHECK(ComposeCapture(kTracertCapture, "h", temp.c_str(), system.c_str(), path, command));
+    }
+    SUBCASE("a host that is not a host name is refused") {
+        CHECK_FALSE(ComposeCapture(kPingCapture, "a&calc", "C:\\T\\", "C:\\S", path, command));
+        CHECK_FALSE(ComposeCapture(kPingCapture, "a b", "C:\\T\\", "C:\\S", path, command));
+        CHECK_FALSE(ComposeCapture(kPingCapture, "", "C:\\T\\", "C:\\S", path, command));
+        CHECK_FALSE(ComposeCapture(kPingCapture, "a|b", "C:\\T\\", "C:\\S", path, command));
+        CHECK(ComposeCapture(kPingCapture, "www.host-1.example", "C:\\T\\", "C:\\S", path, command));
+    }
+}
+
+TEST_CASE("the output is captured byte for byte") {
+    int32_t result = 0;
+    for (long count : {0L, 100L, 4095L, 4096L, 4097L, 8192L, 10000L}) {
+        CAPTURE(count);
+        AnsiString text = CaptureEmitter(std::to_string(count), result);
+        CHECK(result == 1);
+        CHECK(text == "[emit]\r\n" + EmitBytes(count) + kSeparator);
+    }
+    SUBCASE("a zero byte ends its chunk's text") {
+        AnsiString text = CaptureEmitter("100 50", result);
+        CHECK(result == 1);
+        CHECK(text == "[emit]\r\n" + EmitBytes(50) + kSeparator);
+        text = CaptureEmitter("5000 10", result);
+        CHECK(text == "[emit]\r\n" + EmitBytes(10) + EmitBytes(5000).substr(4096) + kSeparator);
+    }
+}
+
+TEST_CASE("a capture that cannot run its command leaves the header line alone") {
+    std::string tempPath = TempDir() + "QuorxxEmitTest.txt";
+    SUBCASE("the command cannot start") {
+        ProbeText out;
+        CHECK(CaptureCommand("[emit]\r\n", "Z:\\no\\such\\program.exe", tempPath.c_str(), out) == 0);
+        CHECK(out.Text() == "[emit]\r\n");
+    }
+    SUBCASE("the command leaves no output file") {
+        std::string command = SystemDir() + "\\cmd.exe /c rem";
+        ProbeText out;
+        CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
+        CHECK(out.Text() == "[emit]\r\n");
+    }
+    SUBCASE("the temp file is still held by the command of an abandoned capture") {
+        UniqueFile held(::CreateFileA(tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      CREATE_ALWAYS, 0, nullptr));
+        REQUIRE(held);
+        DWORD written = 0;
+        ::WriteFile(held.get(), "OLD RUN", 7, &written, nullptr);
+        std::string command = SystemDir() + "\\cmd.exe /c " + ExeDir() + "netdiag_emit.exe 10 >" + tempPath;
+        ProbeText out;
+        CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
+        CHECK(out.Text() == "[emit]\r\n");
+        held.reset();
+        ::DeleteFileA(tempPath.c_str());
+    }
+    SUBCASE("the temp directory is too long for the path buffer") {
+        std::string longTemp = "C:\\" + std::string(300, 't') + "\\";
+        EnvironmentOverride tmp("TMP", longTemp);
+        EnvironmentOverride temp("TEMP", longTemp);
+        ProbeText out;
+        CHECK(NetDiagnostics::CapturePing("127.0.0.1", out) == 0);
+        CHECK(out.Text() == kPingHeader);
+    }
+}
+
+TEST_CASE("the family's captures on this machine") {
+    SUBCASE("ipconfig removes a stale file first and its own file afterwards") {
+        std::string file = TempDir() + "Quorxxipconfig.txt";
+        {
+            UniqueFile stale(::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            REQUIRE(stale);
+            DWORD written = 0;
+            ::WriteFile(stale.get(), "STALE", 5, &written, nullptr);
+        }
+        ProbeText out;
+        CHECK(NetDiagnostics::CaptureIpConfig(out) == 1);
+        CHECK(out.Text().compare(0, 21, "[Ip Config配置信息]\r\n") == 0);
+        CHECK(out.Text().find("127.0.0.1") != AnsiString::npos);
+        CHECK(out.Text().find("STALE") == AnsiString::npos);
+        CHECK(out.Text().size() >= std::strlen(kSeparator));
+        CHECK(out.Text().compare(out.Text().size() - std::strlen(kSeparator), AnsiString::npos, kSeparator) == 0);
+        CHECK(!FileExists(file));
+    }
+    SUBCASE("netstat") {
+        ProbeText out;
+        CHECK(NetDiagnostics::CaptureNetStat(out) == 1);
+        CHECK(out.Text().compare(0, 20, "[NetStat 配置信息]\r\n") == 0);
+        CHECK(!FileExists(TempDir() + "QuorxxNetstat.txt"));
+    }
+    SUBCASE("a tracert section holds what the command printed on its standard output") {
+        // This system has no tracert.exe: the interpreter's complaint goes to its error stream.
+        ProbeText out;
+        CHECK(NetDiagnostics::CaptureTracert("127.0.0.1", out) == 1);
+        CHECK(out.Text() == AnsiString("[tracert 命令信息]\r\n") + kSeparator);
+        CHECK(!FileExists(TempDir() + "\\Quorxxtracert.txt127.0.0.1"));
+    }
+    SUBCASE("two pings of different hosts at once each keep their own output") {
+        Ping pings[2];
+        pings[0].host = "127.0.0.1";
+        pings[1].host = "localhost";
+        UniqueHandle first(::CreateThread(nullptr, 0, PingThread, &pings[0], 0, nullptr));
+        UniqueHandle second(::CreateThread(nullptr, 0, PingThread, &pings[1], 0, nullptr));
+        REQUIRE(first);
+        REQUIRE(second);
+        HANDLE both[2] = {first.get(), second.get()};
+        REQUIRE(::WaitForMultipleObjects(2, both, TRUE, 60000) == WAIT_OBJECT_0);
+        for (Ping& ping : pings) {
+            CHECK(ping.result == 1);
+            CHECK(ping.out.Text().compare(0, std::strlen(kPingHeader), kPingHeader) == 0);
+            CHECK(!FileExists(TempDir() + "\\Quorxxping.txt" + ping.host));
+        }
+        CHECK(pings[0].out.Text().find("Pinging 127.0.0.1") != AnsiString::npos);
+        CHECK(pings[0].out.Text().find("localhost") == AnsiString::npos);
+        CHECK(pings[1].out.Text().find("Pinging localhost") != AnsiString::npos);
+    }
+}

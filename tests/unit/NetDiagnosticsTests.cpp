@@ -1,0 +1,277 @@
+// The diagnosis run: slot order, the bound, the sealed slots of stopped probes, and the real
+// probes against this machine.
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/Handle.h"
+#include "netdiag/DiagnosisRun.h"
+
+using namespace rk;
+
+namespace {
+
+// Each thread's slots, in creation order, as the product's table has them.
+const std::vector<int> kThreadSlots[kProbeThreadCount] = {{4},  {0, 15}, {1},  {5},  {3, 8}, {7},  {6},
+                                                          {11}, {12},    {13}, {10}, {9},    {14}};
+const int kTracertThreads[] = {3, 6, 7, 8, 9, 12};
+const char kAllSlotsInOrder[] = "<1><7><10><3><0><4><8><9><5><6><11><12><13><14><15>";
+
+NetTargets LoopbackTargets(DWORD timeoutMs) {
+    NetTargets targets = {};
+    // Six names of this machine: parallel pings and tracerts of one name would share a temp file.
+    const char* const kNames[kProbeHostCount] = {"127.0.0.1", "localhost", "127.1", "127.0.1", "2130706433", "127.0.0.01"};
+    for (int i = 0; i < kProbeHostCount; ++i) targets.hosts[i] = kNames[i];
+    targets.updateFileUrl = "http://127.0.0.1:9/mirelon/mirelonup35.ini";
+    targets.publicAddressUrl = "http://127.0.0.1:9/";
+    targets.timeoutMs = timeoutMs;
+    return targets;
+}
+
+bool StartsWith(const AnsiString& text, const char* prefix) { return text.compare(0, strlen(prefix), prefix) == 0; }
+
+AnsiString SlotText(int slot) { return FormatAnsi("<%d>", slot); }
+
+bool WaitNoLiveRuns() {
+    for (int i = 0; i < 2000; ++i) {
+        if (LiveProbeRuns() == 0) return true;
+        ::Sleep(5);
+    }
+    return false;
+}
+
+// Manual-reset events that fake probes wait on. On destruction every gate opens and the test
+// waits until the abandoned probes have let go of their run, so none outlives the test's objects.
+class Gates {
+public:
+    explicit Gates(int count) {
+        for (int i = 0; i < count; ++i) m_events.emplace_back(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    }
+    ~Gates() {
+        for (UniqueHandle& event : m_events) ::SetEvent(event.get());
+        CHECK(WaitNoLiveRuns());
+    }
+    HANDLE operator[](int i) const { return m_events[i].get(); }
+
+private:
+    std::vector<UniqueHandle> m_events;
+};
+
+// A probe that writes all its slots at once.
+ProbeWork Instant(int thread) {
+    return [thread](ProbeRun& run) {
+        for (int slot : kThreadSlots[thread]) {
+            ProbeText text(&run.Slot(slot));
+            text.Set(SlotText(slot));
+        }
+    };
+}
+
+RunPlan InstantPlan() {
+    RunPlan plan;
+    for (int t = 0; t < kProbeThreadCount; ++t) plan.threads[t] = Instant(t);
+    return plan;
+}
+
+}  // namespace
+
+TEST_CASE("shared slots keep what was complete when sealed") {
+    SharedSlot slot;
+    ProbeText text(&slot);
+    text.Set("[header]\r\n");
+    text.AppendFormat("%d bytes\r\n", 42);
+    CHECK(slot.Seal() == "[header]\r\n42 bytes\r\n");
+    text.Append("late");
+    CHECK(text.Text() == "[header]\r\n42 bytes\r\nlate");
+    CHECK(slot.Seal() == "[header]\r\n42 bytes\r\n");
+
+    ProbeText standalone;
+    standalone.Set("a");
+    standalone.Append(AnsiString("b"));
+    CHECK(standalone.Text() == "ab");
+}
+
+TEST_CASE("the output follows the slot order whatever order the probes end in") {
+    REQUIRE(LiveProbeRuns() == 0);
+    const std::vector<std::vector<int>> endOrders = {
+        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+        {12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0},
+        {7, 2, 12, 0, 5, 9, 1, 11, 3, 8, 10, 4, 6},
+    };
+    for (const std::vector<int>& endOrder : endOrders) {
+        CAPTURE(endOrder[0]);
+        // Turn k opens when the k-th probe to end may write; each probe opens the next turn.
+        Gates turns(kProbeThreadCount + 1);
+        ::SetEvent(turns[0]);
+        std::vector<int> ended;
+        RunPlan plan;
+        plan.before = [](ProbeRun& run) {
+            ProbeText text(&run.Slot(15));
+            text.Set("<before>");
+        };
+        for (int rank = 0; rank < kProbeThreadCount; ++rank) {
+            int thread = endOrder[rank];
+            plan.threads[thread] = [thread, rank, &turns, &ended](ProbeRun& run) {
+                ::WaitForSingleObject(turns[rank], INFINITE);
+                Instant(thread)(run);
+                ended.push_back(thread);
+                ::SetEvent(turns[rank + 1]);
+            };
+        }
+        NetDiagnostics record;
+        AnsiString out = "stale text";
+        CHECK(RunPlanned(record, out, LoopbackTargets(20000), plan) == 1);
+        CHECK(ended == endOrder);
+        // No timeout line; the ping of the update host comes first.
+        CHECK(out == kAllSlotsInOrder);
+        CHECK(record.slots[15] == "<15>");  // thread 2's routing table replaces the first one
+        CHECK(record.slots[2].empty());
+    }
+}
+
+TEST_CASE("slot 2 is never output") {
+    RunPlan plan = InstantPlan();
+    plan.threads[4] = [](ProbeRun& run) {
+        Instant(4)(run);
+        ProbeText text(&run.Slot(2));
+        text.Set("<2>");
+    };
+    NetDiagnostics record;
+    AnsiString out;
+    CHECK(RunPlanned(record, out, LoopbackTargets(20000), plan) == 1);
+    CHECK(record.slots[2] == "<2>");
+    CHECK(out == kAllSlotsInOrder);
+
+    AnsiString slots[kResultSlotCount];
+    for (int i = 0; i < kResultSlotCount; ++i) slots[i] = SlotText(i);
+    CHECK(AssembleDiagnosis(slots, false) == kAllSlotsInOrder);
+    CHECK(AssembleDiagnosis(slots, true) == AnsiString("网络诊断超时.....\r\n\r\n") + kAllSlotsInOrder);
+    AnsiString empty[kResultSlotCount];
+    CHECK(AssembleDiagnosis(empty, false) == "");
+}
+
+TEST_CASE("at the bound the timeout line leads and stopped probes keep only what they had completed") {
+    REQUIRE(LiveProbeRuns() == 0);
+    const char kNetStatHeader[] = "[NetStat 配置信息]\r\n";
+    const char kDownloadHeader[] = "[下载测试文件信息]\r\n";
+    Gates gate(1);
+    RunPlan plan = InstantPlan();
+    plan.before = [&](ProbeRun& run) {
+        ProbeText text(&run.Slot(15));
+        text.Set(kNetStatHeader);
+        text.Append("first table\r\n");
+    };
+    // The download test waits for its download after its header.
+    plan.threads[0] = [&](ProbeRun& run) {
+        ProbeText text(&run.Slot(4));
+        text.Set(kDownloadHeader);
+        ::WaitForSingleObject(gate[0], INFINITE);
+        text.Append("speed\r\n");
+    };
+    // Tracert fills a text of its own and stores it at the end.
+    for (int thread : kTracertThreads) {
+        plan.threads[thread] = [&, thread](ProbeRun& run) {
+            ProbeText local;
+            local.Set("[tracert 命令信息]\r\n");
+            ::WaitForSingleObject(gate[0], INFINITE);
+            run.Slot(kThreadSlots[thread][0]).Store(local.Text());
+        };
+    }
+    bool stopInSecondCapture = false;
+    SUBCASE("thread 2 stopped during its routing table capture") { stopInSecondCapture = true; }
+    SUBCASE("thread 2 stopped before its routing table capture") { stopInSecondCapture = false; }
+    plan.threads[1] = [&, stopInSecondCapture](ProbeRun& run) {
+        {
+            ProbeText text(&run.Slot(0));
+            text.Set("<0>");
+        }
+        if (!stopInSecondCapture) ::WaitForSingleObject(gate[0], INFINITE);
+        ProbeText text(&run.Slot(15));
+        text.Set(kNetStatHeader);
+        ::WaitForSingleObject(gate[0], INFINITE);
+        text.Append("second table\r\n");
+    };
+
+    NetDiagnostics record;
+    AnsiString out;
+    DWORD start = ::GetTickCount();
+    CHECK(RunPlanned(record, out, LoopbackTargets(1500), plan) == 0);
+    DWORD elapsed = ::GetTickCount() - start;
+    CHECK(elapsed >= 1400);
+    CHECK(elapsed < 10000);
+
+    AnsiString routing = stopInSecondCapture ? AnsiString(kNetStatHeader) : AnsiString(kNetStatHeader) + "first table\r\n";
+    AnsiString expected = AnsiString("网络诊断超时.....\r\n\r\n") + "<1><7><10><3><0>" + kDownloadHeader + "<8><9>" + routing;
+    CHECK(out == expected);
+    for (int thread : kTracertThreads) CHECK(record.slots[kThreadSlots[thread][0]].empty());
+    CHECK(record.slots[4] == kDownloadHeader);
+
+    // Released now, the stopped probes finish into sealed slots: nothing reaches the record.
+    ::SetEvent(gate[0]);
+    CHECK(WaitNoLiveRuns());
+    CHECK(record.slots[4] == kDownloadHeader);
+    CHECK(record.slots[5].empty());
+    CHECK(out == expected);
+}
+
+TEST_CASE("timed-out runs with busy abandoned probes do not hold up later runs") {
+    REQUIRE(LiveProbeRuns() == 0);
+    const int kRounds = 20;
+    volatile LONG stop[kRounds] = {};
+    for (int round = 0; round < kRounds; ++round) {
+        CAPTURE(round);
+        // A probe that allocates without pause until told to stop, publishing as it goes.
+        RunPlan slow = InstantPlan();
+        volatile LONG* flag = &stop[round];
+        slow.threads[0] = [flag](ProbeRun& run) {
+            ProbeText text(&run.Slot(4));
+            while (::InterlockedCompareExchange(const_cast<LONG*>(flag), 0, 0) == 0) {
+                std::vector<AnsiString> junk(32, AnsiString(300, 'x'));
+                text.Set(junk[0]);
+            }
+        };
+        NetDiagnostics timedOut;
+        AnsiString out;
+        CHECK(RunPlanned(timedOut, out, LoopbackTargets(50), slow) == 0);
+        CHECK(StartsWith(out, "网络诊断超时.....\r\n\r\n"));
+
+        NetDiagnostics next;
+        AnsiString nextOut;
+        CHECK(RunPlanned(next, nextOut, LoopbackTargets(20000), InstantPlan()) == 1);
+        CHECK(nextOut == kAllSlotsInOrder);
+        ::InterlockedExchange(const_cast<LONG*>(flag), 1);
+    }
+    CHECK(WaitNoLiveRuns());
+}
+
+TEST_CASE("the real probes against this machine") {
+    REQUIRE(LiveProbeRuns() == 0);
+    SUBCASE("with time to spare every section is there, in slot order") {
+        NetDiagnostics record;
+        AnsiString out;
+        CHECK(record.Run(out, LoopbackTargets(60000)) == 1);
+        CHECK(out == AssembleDiagnosis(record.slots, false));
+        CHECK(StartsWith(out, "[ping 命令信息]\r\n"));
+        for (int slot : {1, 7, 10}) {
+            CHECK(StartsWith(record.slots[slot], "[ping 命令信息]\r\n"));
+            CHECK(record.slots[slot].find("127.0.0.1") != AnsiString::npos);
+        }
+        for (int slot : {5, 6, 11, 12, 13, 14}) CHECK(StartsWith(record.slots[slot], "[tracert 命令信息]\r\n"));
+        CHECK(StartsWith(record.slots[0], "[Ip Config配置信息]\r\n"));
+        CHECK(StartsWith(record.slots[15], "[NetStat 配置信息]\r\n"));
+        CHECK(out.find("[Ip Config配置信息]") < out.find("[tracert 命令信息]"));
+        CHECK(out.rfind("[NetStat 配置信息]") > out.rfind("[tracert 命令信息]"));
+    }
+    SUBCASE("with a bound shorter than a ping the pings are missing") {
+        NetDiagnostics record;
+        AnsiString out;
+        CHECK(record.Run(out, LoopbackTargets(1000)) == 0);
+        CHECK(StartsWith(out, "网络诊断超时.....\r\n\r\n"));
+        CHECK(out.find("[ping") == AnsiString::npos);
+        // The stopped pings end on their own a little later and let go of the run.
+        CHECK(WaitNoLiveRuns());
+    }
+}

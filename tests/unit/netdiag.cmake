@@ -1,0 +1,7 @@
+# The diagnosis run and the console captures. The emitter prints an exact number of bytes for the
+# capture tests; it sits beside the test program.
+add_executable(netdiag_emit NetDiagEmit.cpp)
+add_executable(test_netdiag NetDiagnosticsTests.cpp ConsoleCaptureTests.cpp)
+target_link_libraries(test_netdiag PRIVATE rk_test_main rekkor_netdiag rekkor_base)
+add_dependencies(test_netdiag netdiag_emit)
+rk_add_wine_test(NAME unit_netdiag TARGET test_netdiag)
