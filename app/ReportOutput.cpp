@@ -4,6 +4,8 @@
 #include <richedit.h>
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "app/OutputRules.h"
 #include "app/ReportDialog.h"
 #include "base/Handle.h"
