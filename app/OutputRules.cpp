@@ -1,0 +1,71 @@
+#include "app/OutputRules.h"
+
+#include <cstring>
+
+namespace rk {
+
+const char kCopyConfirmText[] = "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??";
+const char kCopyFailedText[] = "诊断报告没有能拷贝到剪贴板中!剪贴板可能正被其他程序占用，请稍后再试。";
+const char kOutputCaption[] = "诊断报告工具";
+const char kForumNewThreadPath[] = "/post.php?action=newthread&fid=18&extra=page%3D1";
+const char kDefaultSaveName[] = "QuorChecklog.txt";
+const char kSaveFilter[] = "*.txt|*.txt|";
+
+AnsiString ForumNewThreadUrl(const char* host) { return AnsiString("http://") + host + kForumNewThreadPath; }
+
+AnsiString NativeFileFilter(const char* frameworkFilter) {
+    AnsiString filter(frameworkFilter);
+    for (char& c : filter)
+        if (c == '|') c = '\0';
+    // The list ends with an empty entry; c_str()'s terminator makes it a double NUL.
+    if (filter.empty() || filter.back() != '\0') filter.push_back('\0');
+    return filter;
+}
+
+namespace {
+
+// Code page 936 puts 0x5C, the backslash, in the trail byte of some characters, so only a single-byte
+// backslash counts.
+bool EndsWithSeparator(const AnsiString& path) {
+    bool separator = false;
+    for (size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c >= 0x81 && c <= 0xFE && i + 1 < path.size()) {
+            separator = false;
+            ++i;
+        } else {
+            separator = c == '\\';
+        }
+    }
+    return separator;
+}
+
+}  // namespace
+
+AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, WORD fileOffset) {
+    size_t firstLength = strnlen(buffer, bufferSize);
+    AnsiString first(buffer, firstLength);
+    // Several names: the folder stands alone and nFileOffset points past its terminator.
+    bool folderThenNames = fileOffset > 0 && fileOffset == firstLength + 1 && fileOffset < bufferSize &&
+                           buffer[fileOffset] != '\0';
+    if (!folderThenNames) return first;
+    AnsiString name(buffer + fileOffset, strnlen(buffer + fileOffset, bufferSize - fileOffset));
+    if (!EndsWithSeparator(first)) first.push_back('\\');
+    return first + name;
+}
+
+bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& report) {
+    if (!clipboard.opened) return false;
+    if (!clipboard.hasText) return report.empty();
+    return clipboard.text == report;
+}
+
+bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length) {
+    return created && writeOk && written == length;
+}
+
+AnsiString SaveFailedText(const AnsiString& path) {
+    return "诊断报告没有能保存到文件中!无法写入文件:\r\n" + path;
+}
+
+}  // namespace rk

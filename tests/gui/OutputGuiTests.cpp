@@ -1,0 +1,352 @@
+// The copy and save commands in a real window: clipboard, selection, the forum page offer, the
+// saved file's bytes, and the failures the user is told about.
+#include <doctest/doctest.h>
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+#include "app/OutputRules.h"
+#include "base/Handle.h"
+#include "res/resource.h"
+#include "tests/gui/Driver.h"
+
+using namespace rkt;
+
+namespace {
+
+const char kCaption[] = "诊断报告工具";
+const char kForumUrl[] = "http://bbs.mirelon.example/post.php?action=newthread&fid=18&extra=page%3D1";
+// The explorer-style file dialog's name box: an edit inside a combo (cmb13), or an edit (edt1).
+const int kNameComboId = 0x47C;
+const int kNameEditId = 0x480;
+
+std::string Layout(const char* name) { return ExeDir() + "e2e\\" + name + "\\Rekkor.exe"; }
+
+struct RunningTool {
+    AppProcess process;
+    HWND main = nullptr;
+
+    explicit RunningTool(const char* layout) {
+        REQUIRE(process.Start(Layout(layout)));
+        main = WaitForMainWindow(process.Pid());
+        REQUIRE(main != nullptr);
+    }
+    HWND Edit() const { return ::GetDlgItem(main, IDC_REPORT_EDIT); }
+    std::string Report() const { return ItemText(main, IDC_REPORT_EDIT); }
+    // A message sent to the main window is served once the command in hand has finished or has
+    // entered a modal loop.
+    void RoundTrip() const { TextOf(main); }
+    HWND WaitForBox() const { return WaitForDialog(process.Pid(), kCaption); }
+    void Exit() {
+        Click(main, IDCANCEL);
+        CHECK(process.WaitExit());
+    }
+};
+
+bool BoxSays(HWND box, const std::string& text) {
+    for (const std::string& s : StaticTexts(box))
+        if (s == text) return true;
+    return false;
+}
+
+// Presses the copy button and waits for the message box that follows.
+HWND Copy(RunningTool& tool) {
+    Click(tool.main, IDOK);
+    HWND box = tool.WaitForBox();
+    REQUIRE(box != nullptr);
+    return box;
+}
+
+void Answer(HWND box, int button) {
+    Click(box, button);
+    CHECK(WaitGone(box));
+}
+
+// The whole text is selected: the selection starts at 0 and reaches past the last character.
+void CheckWholeTextSelected(const RunningTool& tool, const std::string& report) {
+    LRESULT selection = ::SendMessageA(tool.Edit(), EM_GETSEL, 0, 0);  // short texts only
+    int characters = ::MultiByteToWideChar(936, 0, report.data(), static_cast<int>(report.size()), nullptr, 0);
+    CHECK(LOWORD(selection) == 0);
+    CHECK(HIWORD(selection) >= characters);
+    // The control's own copy of its selection gives the whole text again.
+    REQUIRE(SetClipboardText("stale"));
+    ::SendMessageA(tool.Edit(), WM_COPY, 0, 0);
+    CHECK(ClipboardText() == report);
+}
+
+struct BrowserRecorder {
+    std::string urlsFile = ExeDir() + "browser-urls.txt";
+    std::string saved;
+    bool hadValue = false;
+
+    BrowserRecorder() {
+        ::DeleteFileA(urlsFile.c_str());
+        HKEY key = nullptr;
+        REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr) == ERROR_SUCCESS);
+        char value[1024] = {};
+        DWORD size = sizeof value - 1;
+        DWORD type = 0;
+        hadValue = ::RegQueryValueExA(key, "Browsers", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+                   ERROR_SUCCESS;
+        if (hadValue) saved = value;
+        const char recorder[] = RK_URL_RECORDER;
+        ::RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder), sizeof recorder);
+        ::RegCloseKey(key);
+    }
+    ~BrowserRecorder() {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            return;
+        if (hadValue)
+            ::RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved.c_str()),
+                             static_cast<DWORD>(saved.size() + 1));
+        else
+            ::RegDeleteValueA(key, "Browsers");
+        ::RegCloseKey(key);
+    }
+    std::string Urls() const {
+        std::string bytes;
+        ReadFileBytes(urlsFile, bytes);
+        return bytes;
+    }
+};
+
+bool BrowserLauncherRunning() {
+    rk::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))
+        if (_stricmp(entry.szExeFile, "winebrowser.exe") == 0) return true;
+    return false;
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+    std::vector<HWND> children;
+    ::EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+// The edit that takes the file name, or null when the window is no file dialog.
+HWND NameBox(HWND dialog) {
+    HWND combo = nullptr;
+    for (HWND child : Descendants(dialog)) {
+        int id = ::GetDlgCtrlID(child);
+        bool isEdit = _stricmp(ClassOf(child).c_str(), "Edit") == 0;
+        if ((id == kNameEditId || id == kNameComboId) && isEdit) return child;
+        if (id == kNameComboId && !combo) combo = child;
+    }
+    return combo;
+}
+
+HWND WaitForFileDialog(const RunningTool& tool) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND hwnd : TopLevelWindows(tool.process.Pid()))
+            if (hwnd != tool.main && IsDialog(hwnd) && ::IsWindowVisible(hwnd) && NameBox(hwnd)) {
+                found = hwnd;
+                return true;
+            }
+        return false;
+    });
+    return found;
+}
+
+// Opens the save dialog, checks its proposed name, types `path` (empty: keep the proposal) and
+// confirms. Returns when the command has finished or shows a message box.
+void SaveAs(RunningTool& tool, const std::string& path) {
+    Click(tool.main, IDC_SAVE);
+    HWND dialog = WaitForFileDialog(tool);
+    REQUIRE(dialog != nullptr);
+    HWND name = NameBox(dialog);
+    CHECK(TextOf(name) == "QuorChecklog.txt");
+    if (!path.empty()) ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(dialog, IDOK);
+    REQUIRE(WaitGone(dialog));
+    tool.RoundTrip();
+}
+
+std::string SaveFolder() {
+    std::string folder = ExeDir() + "saved";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\";
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    rk::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// The file dialog opens in the folder of the last save it remembers; without one it opens in the
+// working folder.
+void ForgetLastVisitedFolders() {
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU");
+}
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+TEST_CASE("the copy puts the whole report on the clipboard and selects it; the window stays open") {
+    for (const char* layout : {"sample", "only_getreport"}) {
+        CAPTURE(layout);
+        RunningTool tool(layout);
+        std::string report = tool.Report();
+        REQUIRE(!report.empty());
+        REQUIRE(SetClipboardText("stale"));
+        HWND box = Copy(tool);
+        CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+        CHECK(::GetDlgItem(box, IDYES) != nullptr);
+        CHECK(::GetDlgItem(box, IDNO) != nullptr);
+        CHECK(::GetWindow(box, GW_OWNER) == tool.main);
+        CHECK(ClipboardText() == report);  // CF_TEXT, code page 936, byte for byte
+        Answer(box, IDNO);
+        CHECK(::IsWindowVisible(tool.main));
+        CHECK(tool.process.Running());
+        CheckWholeTextSelected(tool, report);
+        tool.Exit();
+        // The report outlives the tool on the clipboard.
+        CHECK(ClipboardText() == report);
+    }
+}
+
+TEST_CASE("an empty report leaves an empty clipboard and is confirmed") {
+    RunningTool tool("none");
+    REQUIRE(SetClipboardText("stale"));
+    HWND box = Copy(tool);
+    CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(ClipboardText() == "");
+    Answer(box, IDNO);
+    tool.Exit();
+}
+
+TEST_CASE("a copy while another program holds the clipboard open is reported as failed") {
+    RunningTool tool("sample");
+    REQUIRE(::OpenClipboard(nullptr));
+    auto release = rk::MakeScopeExit([] { ::CloseClipboard(); });
+    HWND box = Copy(tool);
+    CHECK(BoxSays(box, rk::kCopyFailedText));
+    CHECK(!BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(::GetDlgItem(box, IDYES) == nullptr);  // nothing is offered
+    ::CloseClipboard();
+    release.dismiss();
+    Answer(box, IDOK);
+    CHECK(::IsWindowVisible(tool.main));
+    tool.Exit();
+}
+
+TEST_CASE("answering No opens nothing; Yes asks the shell to open the forum's new-thread page") {
+    BrowserRecorder browser;
+    RunningTool tool("only_getreport");
+    Answer(Copy(tool), IDNO);
+    Answer(Copy(tool), IDYES);
+    CHECK(WaitUntil([&] { return !browser.Urls().empty(); }));
+    // A launch after No would have started before the one after Yes; let every launcher end.
+    CHECK(WaitUntil([] { return !BrowserLauncherRunning(); }));
+    CHECK(browser.Urls() == std::string(kForumUrl) + "\n");
+    CHECK(tool.process.Running());
+    tool.Exit();
+}
+
+TEST_CASE("saving writes the control's text as it stands") {
+    std::string folder = SaveFolder();
+    RunningTool tool("sample");
+    std::string report = tool.Report();
+    REQUIRE(!report.empty());
+    std::string bytes;
+
+    // The proposed name, in the folder the dialog shows: the tool's working folder when no
+    // earlier save is remembered.
+    std::string proposed = ExeDir() + "e2e\\sample\\QuorChecklog.txt";
+    ::DeleteFileA(proposed.c_str());
+    ForgetLastVisitedFolders();
+    SaveAs(tool, "");
+    CHECK(ReadFileBytes(proposed, bytes));
+    CHECK(bytes == report);
+    ::DeleteFileA(proposed.c_str());
+
+    // A typed path with the proposed name; nothing is added: no terminator, marker or line end.
+    std::string path = folder + "QuorChecklog.txt";
+    ::DeleteFileA(path.c_str());
+    SaveAs(tool, path);
+    CHECK(ReadFileBytes(path, bytes));
+    CHECK(bytes == report);
+
+    // A name without extension is used as typed.
+    path = folder + "report";
+    ::DeleteFileA(path.c_str());
+    ::DeleteFileA((path + ".txt").c_str());
+    SaveAs(tool, path);
+    CHECK(ReadFileBytes(path, bytes));
+    CHECK(bytes == report);
+    CHECK(!Exists(path + ".txt"));
+
+    // An existing, longer file is replaced without a question (a question would keep the file
+    // dialog open).
+    path = folder + "existing.txt";
+    REQUIRE(WriteBytes(path, std::string(5000, 'x')));
+    SaveAs(tool, path);
+    CHECK(ReadFileBytes(path, bytes));
+    CHECK(bytes == report);
+
+    // Cancelling writes nothing.
+    path = folder + "cancelled.txt";
+    ::DeleteFileA(path.c_str());
+    Click(tool.main, IDC_SAVE);
+    HWND dialog = WaitForFileDialog(tool);
+    REQUIRE(dialog != nullptr);
+    ::SendMessageA(NameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(dialog, IDCANCEL);
+    REQUIRE(WaitGone(dialog));
+    tool.RoundTrip();
+    CHECK(!Exists(path));
+
+    // No failure message followed any of these saves.
+    CHECK(FindDialog(tool.process.Pid(), kCaption) == nullptr);
+    tool.Exit();
+}
+
+TEST_CASE("saving an empty report gives a file of 0 bytes") {
+    std::string path = SaveFolder() + "empty.txt";
+    REQUIRE(WriteBytes(path, "old content"));
+    RunningTool tool("none");
+    SaveAs(tool, path);
+    std::string bytes = "unread";
+    CHECK(ReadFileBytes(path, bytes));
+    CHECK(bytes.empty());
+    CHECK(FindDialog(tool.process.Pid(), kCaption) == nullptr);
+    tool.Exit();
+}
+
+TEST_CASE("a save that cannot create the file names the path in a failure message") {
+    std::string folder = SaveFolder();
+    RunningTool tool("sample");
+    auto expectFailure = [&](const std::string& path) {
+        SaveAs(tool, path);
+        HWND box = tool.WaitForBox();
+        REQUIRE(box != nullptr);
+        CHECK(BoxSays(box, rk::SaveFailedText(path)));
+        CHECK(::GetDlgItem(box, IDYES) == nullptr);
+        Answer(box, IDOK);
+        CHECK(::IsWindowVisible(tool.main));
+    };
+    // A folder that does not exist: CreateFileA fails with ERROR_PATH_NOT_FOUND.
+    ::RemoveDirectoryA((folder + "missing").c_str());
+    expectFailure(folder + "missing\\QuorChecklog.txt");
+    // A file that another program holds open without sharing: a sharing violation.
+    std::string held = folder + "held.txt";
+    rk::UniqueFile holder(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    REQUIRE(holder);
+    expectFailure(held);
+    tool.Exit();
+}

@@ -1,0 +1,89 @@
+// The copy and save commands' decisions: URL, filter, chosen path, copy and save outcomes.
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "app/OutputRules.h"
+#include "config/Deployment.h"
+
+using namespace rk;
+
+TEST_CASE("the forum's new-thread URL") {
+    CHECK(ForumNewThreadUrl("127.0.0.1") == "http://127.0.0.1/post.php?action=newthread&fid=18&extra=page%3D1");
+    CHECK(ForumNewThreadUrl(kForumHost) ==
+          std::string("http://") + kForumHost + "/post.php?action=newthread&fid=18&extra=page%3D1");
+}
+
+TEST_CASE("the framework's filter becomes the dialog's NUL-separated list") {
+    std::string filter = NativeFileFilter(kSaveFilter);
+    // "*.txt\0*.txt\0" plus the terminator: a double NUL at the end.
+    CHECK(filter == std::string("*.txt\0*.txt\0", 12));
+    CHECK(filter.c_str()[12] == '\0');
+    CHECK(NativeFileFilter("a|*.a|b|*.b|") == std::string("a\0*.a\0b\0*.b\0", 12));
+    SUBCASE("a filter without the closing bar still ends its list") {
+        CHECK(NativeFileFilter("t|*.t") == std::string("t\0*.t\0", 6));
+    }
+    SUBCASE("an empty filter") { CHECK(NativeFileFilter("") == std::string(1, '\0')); }
+}
+
+TEST_CASE("the path the save dialog chose") {
+    SUBCASE("one name comes back as the full path") {
+        const char buffer[] = "C:\\dir\\QuorChecklog.txt\0";
+        CHECK(ChosenSavePath(buffer, sizeof buffer, 7) == "C:\\dir\\QuorChecklog.txt");
+    }
+    SUBCASE("a folder and several names: the first name in that folder") {
+        const char buffer[] = "C:\\dir\0one.txt\0two.txt\0";
+        CHECK(ChosenSavePath(buffer, sizeof buffer, 7) == "C:\\dir\\one.txt");
+    }
+    SUBCASE("a root folder already ends with its separator") {
+        const char buffer[] = "C:\\\0one\0two\0";
+        CHECK(ChosenSavePath(buffer, sizeof buffer, 4) == "C:\\one");
+    }
+    SUBCASE("a folder whose last character has 0x5C as its trail byte still gets a separator") {
+        // D4 5C is one character in code page 936.
+        const char buffer[] = "C:\\\xD4\x5C\0a.txt\0b.txt\0";
+        CHECK(ChosenSavePath(buffer, sizeof buffer, 6) == "C:\\\xD4\x5C\\a.txt");
+    }
+    SUBCASE("a name without extension is kept as typed") {
+        const char buffer[] = "C:\\dir\\report\0";
+        CHECK(ChosenSavePath(buffer, sizeof buffer, 7) == "C:\\dir\\report");
+    }
+    SUBCASE("a buffer without terminator stays within its size") {
+        const char buffer[4] = {'C', ':', '\\', 'x'};
+        CHECK(ChosenSavePath(buffer, sizeof buffer, 3) == "C:\\x");
+    }
+}
+
+TEST_CASE("the copy worked only when the clipboard holds the report") {
+    const std::string report = "[系统概况]\r\n操作系统版本: 6.1\r\n";
+    CHECK(ClipboardHoldsReport({true, true, report}, report));
+    CHECK_FALSE(ClipboardHoldsReport({false, false, ""}, report));
+    CHECK_FALSE(ClipboardHoldsReport({false, false, ""}, ""));
+    CHECK_FALSE(ClipboardHoldsReport({true, false, ""}, report));
+    CHECK_FALSE(ClipboardHoldsReport({true, true, "old text"}, report));
+    CHECK_FALSE(ClipboardHoldsReport({true, true, report.substr(0, report.size() - 2)}, report));
+    SUBCASE("an empty report is held by an empty clipboard") {
+        CHECK(ClipboardHoldsReport({true, false, ""}, ""));
+        CHECK(ClipboardHoldsReport({true, true, ""}, ""));
+        CHECK_FALSE(ClipboardHoldsReport({true, true, "old text"}, ""));
+    }
+}
+
+TEST_CASE("the save worked only when every byte was written") {
+    CHECK(SaveComplete(true, true, 10, 10));
+    CHECK(SaveComplete(true, true, 0, 0));
+    CHECK_FALSE(SaveComplete(false, false, 0, 0));
+    CHECK_FALSE(SaveComplete(true, false, 10, 10));
+    CHECK_FALSE(SaveComplete(true, true, 9, 10));
+}
+
+TEST_CASE("the messages") {
+    CHECK(std::string(kCopyConfirmText) == "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??");
+    CHECK(std::string(kOutputCaption) == "诊断报告工具");
+    CHECK(std::string(kDefaultSaveName) == "QuorChecklog.txt");
+    std::string failed = SaveFailedText("C:\\dir\\QuorChecklog.txt");
+    CHECK(failed.find("C:\\dir\\QuorChecklog.txt") != std::string::npos);
+    CHECK(failed.find("保存") != std::string::npos);
+    CHECK(std::string(kCopyFailedText).find("拷贝") != std::string::npos);
+    CHECK(std::string(kCopyFailedText) != kCopyConfirmText);
+}
