@@ -1,0 +1,62 @@
+// A whole diagnosis with every probe real, aimed at this machine: the update file and the lookup
+// page come from a loopback server of the test's own.
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "netdiag/NetDiagnostics.h"
+#include "netdiag/NetProbeText.h"
+#include "tests/unit/LoopbackHttp.h"
+
+using namespace rk;
+
+namespace {
+
+// Each header's offset in out, searching from `from`; npos when missing.
+size_t FindFrom(const AnsiString& out, const char* header, size_t from) { return out.find(header, from); }
+
+}  // namespace
+
+TEST_CASE("a full diagnosis against loopback targets shows every section in its place") {
+    rk_test::LoopbackHttpServer server;
+    server.Serve("/mirelon/mirelonup35.ini", 200, AnsiString(1536, 'u'));
+    server.Serve("/", 200, "<p><span>>查询结果1: 127.0.0.1&nbsp;本机</span></p>");
+    REQUIRE(server.Start());
+    AnsiString updateUrl = server.Url("/mirelon/mirelonup35.ini");
+    AnsiString lookupUrl = server.Url("/");
+
+    NetTargets targets = {};
+    const char* const kNames[kProbeHostCount] = {"127.0.0.1", "localhost", "127.1", "127.0.1", "2130706433", "127.0.0.01"};
+    for (int i = 0; i < kProbeHostCount; ++i) targets.hosts[i] = kNames[i];
+    targets.updateFileUrl = updateUrl.c_str();
+    targets.publicAddressUrl = lookupUrl.c_str();
+    targets.timeoutMs = 120000;
+
+    NetDiagnostics record;
+    AnsiString out;
+    REQUIRE(record.Run(out, targets) == 1);
+
+    // The fixed order: three pings, proxy, ipconfig, download, firewall, lookup, six tracerts, netstat.
+    std::vector<const char*> order = {"[ping 命令信息]\r\n", "[ping 命令信息]\r\n", "[ping 命令信息]\r\n", kProxyHeader,
+                                      "[Ip Config配置信息]\r\n", kDownloadHeader, "WINDOWS防火墙状态:", kLookupHeader};
+    for (int i = 0; i < 6; ++i) order.push_back("[tracert 命令信息]\r\n");
+    order.push_back("[NetStat 配置信息]\r\n");
+    CHECK(out.compare(0, std::strlen(order[0]), order[0]) == 0);
+    size_t at = 0;
+    for (const char* header : order) {
+        size_t found = FindFrom(out, header, at);
+        CHECK_MESSAGE(found != AnsiString::npos, "missing in its place: " << header);
+        if (found == AnsiString::npos) break;
+        at = found + 1;
+    }
+    CHECK(out.find("网络诊断超时") == AnsiString::npos);
+    CHECK(record.slots[2].empty());
+    // The probes that talk HTTP got real answers from the loopback server.
+    CHECK(record.slots[4].find("测试下载Quor升级文件成功...") != AnsiString::npos);
+    CHECK(record.slots[4].find("文件大小1536字节") != AnsiString::npos);
+    CHECK(record.slots[9] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" +
+                                 "\r\n=======================================\r\n");
+    // The pings reached their loopback names.
+    CHECK(record.slots[1].find("127.0.0.1") != AnsiString::npos);
+}
