@@ -10,6 +10,7 @@
 
 #include "res/resource.h"
 #include "tests/gui/Driver.h"
+#include "tests/gui/RunningTool.h"
 
 using namespace rkt;
 
@@ -24,8 +25,6 @@ const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
 const char kPingHeader[] = "[ping 命令信息]\r\n";
 const char kAboutCaption[] = "关于 Rekkor";
 const int kButtons[] = {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE};
-
-std::string Layout(const char* name) { return ExeDir() + "e2e\\" + name + "\\Rekkor.exe"; }
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
@@ -60,19 +59,11 @@ bool ConsoleCommandsRunning() {
     return found;
 }
 
-struct RunningTool {
-    AppProcess process;
-    HWND main = nullptr;
+struct DiagnosisTool : RunningTool {
     std::string initial;
     std::string before;  // the report when the latest run started
 
-    explicit RunningTool(const char* layout) {
-        REQUIRE(process.Start(Layout(layout)));
-        main = WaitForMainWindow(process.Pid());
-        REQUIRE(main != nullptr);
-        initial = Report();
-    }
-    std::string Report() const { return ItemText(main, IDC_REPORT_EDIT); }
+    explicit DiagnosisTool(const char* layout) : RunningTool(layout) { initial = Report(); }
 
     // Clicks the button and waits until the window is locked.
     void StartDiagnosis() {
@@ -98,17 +89,12 @@ struct RunningTool {
         REQUIRE(StartsWith(report, initial));
         return report.substr(initial.size());
     }
-
-    void Exit() {
-        Click(main, IDCANCEL);
-        CHECK(process.WaitExit());
-    }
 };
 
 }  // namespace
 
 TEST_CASE("a diagnosis locks the window, reports its end and follows the start-up report") {
-    RunningTool tool("loopback");
+    DiagnosisTool tool("loopback");
     REQUIRE(!tool.initial.empty());
     tool.StartDiagnosis();
     CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kRunStarted);
@@ -149,7 +135,7 @@ TEST_CASE("a diagnosis locks the window, reports its end and follows the start-u
 }
 
 TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
-    RunningTool tool("loopback_short");
+    DiagnosisTool tool("loopback_short");
     CHECK(tool.initial.empty());  // no engine: the diagnosis is the whole text
     for (int round = 0; round < 4; ++round) {
         CAPTURE(round);
@@ -172,7 +158,7 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
 }
 
 TEST_CASE("the shipped build's diagnosis ends when nothing beyond this machine answers") {
-    RunningTool tool("sample");
+    DiagnosisTool tool("sample");
     DWORD start = ::GetTickCount();
     // This run may end within moments, so its waiting text is checked with the loopback build.
     tool.StartDiagnosis();

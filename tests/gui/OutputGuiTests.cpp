@@ -11,6 +11,7 @@
 #include "base/Handle.h"
 #include "res/resource.h"
 #include "tests/gui/Driver.h"
+#include "tests/gui/RunningTool.h"
 
 using namespace rkt;
 
@@ -22,27 +23,9 @@ const char kForumUrl[] = "http://bbs.mirelon.example/post.php?action=newthread&f
 const int kNameComboId = 0x47C;
 const int kNameEditId = 0x480;
 
-std::string Layout(const char* name) { return ExeDir() + "e2e\\" + name + "\\Rekkor.exe"; }
-
-struct RunningTool {
-    AppProcess process;
-    HWND main = nullptr;
-
-    explicit RunningTool(const char* layout) {
-        REQUIRE(process.Start(Layout(layout)));
-        main = WaitForMainWindow(process.Pid());
-        REQUIRE(main != nullptr);
-    }
-    HWND Edit() const { return ::GetDlgItem(main, IDC_REPORT_EDIT); }
-    std::string Report() const { return ItemText(main, IDC_REPORT_EDIT); }
-    // A message sent to the main window is served once the command in hand has finished or has
-    // entered a modal loop.
-    void RoundTrip() const { TextOf(main); }
+struct OutputTool : RunningTool {
+    using RunningTool::RunningTool;
     HWND WaitForBox() const { return WaitForDialog(process.Pid(), kCaption); }
-    void Exit() {
-        Click(main, IDCANCEL);
-        CHECK(process.WaitExit());
-    }
 };
 
 bool BoxSays(HWND box, const std::string& text) {
@@ -52,7 +35,7 @@ bool BoxSays(HWND box, const std::string& text) {
 }
 
 // Presses the copy button and waits for the message box that follows.
-HWND Copy(RunningTool& tool) {
+HWND Copy(OutputTool& tool) {
     Click(tool.main, IDOK);
     HWND box = tool.WaitForBox();
     REQUIRE(box != nullptr);
@@ -65,7 +48,7 @@ void Answer(HWND box, int button) {
 }
 
 // The whole text is selected: the selection starts at 0 and reaches past the last character.
-void CheckWholeTextSelected(const RunningTool& tool, const std::string& report) {
+void CheckWholeTextSelected(const OutputTool& tool, const std::string& report) {
     LRESULT selection = ::SendMessageA(tool.Edit(), EM_GETSEL, 0, 0);  // short texts only
     int characters = ::MultiByteToWideChar(936, 0, report.data(), static_cast<int>(report.size()), nullptr, 0);
     CHECK(LOWORD(selection) == 0);
@@ -147,7 +130,7 @@ HWND NameBox(HWND dialog) {
     return combo;
 }
 
-HWND WaitForFileDialog(const RunningTool& tool) {
+HWND WaitForFileDialog(const OutputTool& tool) {
     HWND found = nullptr;
     WaitUntil([&] {
         for (HWND hwnd : TopLevelWindows(tool.process.Pid()))
@@ -162,7 +145,7 @@ HWND WaitForFileDialog(const RunningTool& tool) {
 
 // Opens the save dialog, checks its proposed name, types `path` (empty: keep the proposal) and
 // confirms. Returns when the command has finished or shows a message box.
-void SaveAs(RunningTool& tool, const std::string& path) {
+void SaveAs(OutputTool& tool, const std::string& path) {
     Click(tool.main, IDC_SAVE);
     HWND dialog = WaitForFileDialog(tool);
     REQUIRE(dialog != nullptr);
@@ -200,7 +183,7 @@ bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str())
 TEST_CASE("the copy puts the whole report on the clipboard and selects it; the window stays open") {
     for (const char* layout : {"sample", "only_getreport"}) {
         CAPTURE(layout);
-        RunningTool tool(layout);
+        OutputTool tool(layout);
         std::string report = tool.Report();
         REQUIRE(!report.empty());
         REQUIRE(SetClipboardText("stale"));
@@ -221,7 +204,7 @@ TEST_CASE("the copy puts the whole report on the clipboard and selects it; the w
 }
 
 TEST_CASE("an empty report leaves an empty clipboard and is confirmed") {
-    RunningTool tool("none");
+    OutputTool tool("none");
     REQUIRE(SetClipboardText("stale"));
     HWND box = Copy(tool);
     CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
@@ -231,7 +214,7 @@ TEST_CASE("an empty report leaves an empty clipboard and is confirmed") {
 }
 
 TEST_CASE("a copy while another program holds the clipboard open is reported as failed") {
-    RunningTool tool("sample");
+    OutputTool tool("sample");
     REQUIRE(::OpenClipboard(nullptr));
     auto release = rk::MakeScopeExit([] { ::CloseClipboard(); });
     HWND box = Copy(tool);
@@ -247,7 +230,7 @@ TEST_CASE("a copy while another program holds the clipboard open is reported as 
 
 TEST_CASE("answering No opens nothing; Yes asks the shell to open the forum's new-thread page") {
     BrowserRecorder browser;
-    RunningTool tool("only_getreport");
+    OutputTool tool("only_getreport");
     Answer(Copy(tool), IDNO);
     Answer(Copy(tool), IDYES);
     CHECK(WaitUntil([&] { return !browser.Urls().empty(); }));
@@ -260,7 +243,7 @@ TEST_CASE("answering No opens nothing; Yes asks the shell to open the forum's ne
 
 TEST_CASE("saving writes the control's text as it stands") {
     std::string folder = SaveFolder();
-    RunningTool tool("sample");
+    OutputTool tool("sample");
     std::string report = tool.Report();
     REQUIRE(!report.empty());
     std::string bytes;
@@ -319,7 +302,7 @@ TEST_CASE("saving writes the control's text as it stands") {
 TEST_CASE("saving an empty report gives a file of 0 bytes") {
     std::string path = SaveFolder() + "empty.txt";
     REQUIRE(WriteBytes(path, "old content"));
-    RunningTool tool("none");
+    OutputTool tool("none");
     SaveAs(tool, path);
     std::string bytes = "unread";
     CHECK(ReadFileBytes(path, bytes));
@@ -330,7 +313,7 @@ TEST_CASE("saving an empty report gives a file of 0 bytes") {
 
 TEST_CASE("a save that cannot create the file names the path in a failure message") {
     std::string folder = SaveFolder();
-    RunningTool tool("sample");
+    OutputTool tool("sample");
     auto expectFailure = [&](const std::string& path) {
         SaveAs(tool, path);
         HWND box = tool.WaitForBox();

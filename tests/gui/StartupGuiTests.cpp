@@ -7,6 +7,7 @@
 
 #include "res/resource.h"
 #include "tests/gui/Driver.h"
+#include "tests/gui/RunningTool.h"
 
 using namespace rkt;
 
@@ -15,24 +16,6 @@ namespace {
 const char kStatusHint[] = "如果升级有问题，请点击网络诊断";
 const char kAboutCaption[] = "关于 Rekkor";
 
-std::string Layout(const char* name) { return ExeDir() + "e2e\\" + name + "\\Rekkor.exe"; }
-
-// Starts the tool from a layout folder and waits for its main window.
-struct RunningTool {
-    AppProcess process;
-    HWND main = nullptr;
-
-    explicit RunningTool(const char* layout) {
-        REQUIRE(process.Start(Layout(layout)));
-        main = WaitForMainWindow(process.Pid());
-        REQUIRE(main != nullptr);
-    }
-    std::string Report() const { return ItemText(main, IDC_REPORT_EDIT); }
-    void Exit() {
-        Click(main, IDCANCEL);
-        CHECK(process.WaitExit());
-    }
-};
 
 }  // namespace
 
