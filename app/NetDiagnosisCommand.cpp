@@ -4,6 +4,9 @@
 #include "app/ReportDialog.h"
 #include "netdiag/NetDiagnostics.h"
 #include "res/resource.h"
+#ifdef RK_LOOPBACK_BOUND_MS
+#include "tests/common/LoopbackTargets.h"
+#endif
 
 namespace rk {
 
@@ -22,14 +25,7 @@ const int kLockedButtons[] = {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE};
 NetTargets DiagnosisTargets() {
 #ifdef RK_LOOPBACK_BOUND_MS
     // Test builds only: every probe aims at this machine, under a short bound.
-    NetTargets targets = {};
-    // Six names of this machine: parallel pings and tracerts of one name would share a temp file.
-    const char* const kNames[kProbeHostCount] = {"127.0.0.1", "localhost", "127.1", "127.0.1", "2130706433", "127.0.0.01"};
-    for (int i = 0; i < kProbeHostCount; ++i) targets.hosts[i] = kNames[i];
-    targets.updateFileUrl = "http://127.0.0.1:9/mirelon/mirelonup35.ini";
-    targets.publicAddressUrl = "http://127.0.0.1:9/";
-    targets.timeoutMs = RK_LOOPBACK_BOUND_MS;
-    return targets;
+    return rk_test::LoopbackTargets(RK_LOOPBACK_BOUND_MS);
 #else
     return ProductTargets();
 #endif

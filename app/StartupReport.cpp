@@ -4,14 +4,9 @@
 
 #include "base/FaultGuard.h"
 #include "engine/CheckEngine.h"
+#include "probes/BoundedText.h"
 
 namespace rk {
-
-uint32_t BoundedTextLength(const char* buffer, uint32_t capacity) {
-    uint32_t n = 0;
-    while (n < capacity && buffer[n] != '\0') ++n;
-    return n;
-}
 
 namespace {
 
@@ -30,7 +25,6 @@ public:
     }
     ReportBuffer(const ReportBuffer&) = delete;
     ReportBuffer& operator=(const ReportBuffer&) = delete;
-    char* data() const { return m_data; }
 
 private:
     char* m_data = nullptr;
@@ -53,15 +47,16 @@ void RunGuardedSteps(void* param) {
         text[0] = '\0';
         engine.PrepareReport(1);
         engine.GetReport(text, static_cast<int32_t>(kReportBufferSize));
-        uint32_t n = BoundedTextLength(text, kReportBufferSize);
+        // An engine that leaves no terminator in the buffer keeps its text up to the buffer's
+        // end, and nothing is read past it.
+        uint32_t n = kReportBufferSize;
+        BoundedLength(text, kReportBufferSize, &n);
         if (n < kReportBufferSize) {
             engine.AppendProbeSections(text + n, kReportBufferSize - n);
-            *state.out = AnsiString(text, BoundedTextLength(text, kReportBufferSize));
-        } else {
-            // The engine left no terminator in the buffer: keep its text up to the buffer's
-            // end rather than read past it.
-            *state.out = AnsiString(text, kReportBufferSize);
+            n = kReportBufferSize;
+            BoundedLength(text, kReportBufferSize, &n);
         }
+        *state.out = AnsiString(text, n);
     } else {
         state.out->clear();
     }

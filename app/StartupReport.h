@@ -15,7 +15,4 @@ constexpr uint32_t kReportBufferSize = 1048576;
 // false when the work was cut short by a fault.
 bool MakeStartupReport(CheckEngine& engine, AnsiString& out);
 
-// Length of the zero-terminated text at the start of buffer, never looking past capacity.
-uint32_t BoundedTextLength(const char* buffer, uint32_t capacity);
-
 }  // namespace rk

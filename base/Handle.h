@@ -57,23 +57,17 @@ struct InvalidHandleTraits {
 };
 
 inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void ReleaseLibraryModule(HMODULE h) { ::FreeLibrary(h); }
 inline void UnmapView(const void* p) { ::UnmapViewOfFile(p); }
 inline void CloseFind(HANDLE h) { ::FindClose(h); }
-inline void CloseRegKey(HKEY h) { ::RegCloseKey(h); }
-inline void ReleaseVirtual(void* p) { ::VirtualFree(p, 0, MEM_RELEASE); }
 inline void CloseService(SC_HANDLE h) { ::CloseServiceHandle(h); }
 
 // Kernel objects that fail as NULL: threads, events, processes, mappings.
 using UniqueHandle = UniqueAny<HANDLE, NullTraits<HANDLE, CloseKernelHandle>>;
 // CreateFile and CreateToolhelp32Snapshot fail as INVALID_HANDLE_VALUE.
 using UniqueFile = UniqueAny<HANDLE, InvalidHandleTraits<HANDLE, CloseKernelHandle>>;
-using UniqueModule = UniqueAny<HMODULE, NullTraits<HMODULE, ReleaseLibraryModule>>;
 using UniqueView = UniqueAny<const void*, NullTraits<const void*, UnmapView>>;
 using UniqueFind = UniqueAny<HANDLE, InvalidHandleTraits<HANDLE, CloseFind>>;
-using UniqueRegKey = UniqueAny<HKEY, NullTraits<HKEY, CloseRegKey>>;
 using UniqueService = UniqueAny<SC_HANDLE, NullTraits<SC_HANDLE, CloseService>>;
-using UniqueVirtualAlloc = UniqueAny<void*, NullTraits<void*, ReleaseVirtual>>;
 
 // One-off cleanup that no wrapper type fits (CoUninitialize and the like).
 template <typename F>

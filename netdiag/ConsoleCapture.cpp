@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/Handle.h"
+#include "base/ReportText.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
 
@@ -17,8 +18,6 @@ const CaptureKind kNetStatCapture = {"[NetStat 配置信息]\r\n", "\\cmd.exe /c
                                      "QuorxxNetstat.txt", false};
 
 namespace {
-
-const char kSectionSeparator[] = "\r\n=======================================\r\n";
 
 // Appends text to a zero-terminated buffer; false, and the buffer unusable, when it would not fit.
 template <size_t N>

@@ -22,7 +22,7 @@ int32_t NetDiagnostics::DownloadTest(const char* url, ProbeText& out) {
     if (!TempFilePath(kDownloadFileName, path)) {
         // No temp directory within 260 characters: nowhere to download to.
         out.Append(DownloadFailureLine(ERROR_BUFFER_OVERFLOW, 0, 0));
-        out.Append(kProbeSectionSeparator);
+        out.Append(kSectionSeparator);
         return 0;
     }
 
@@ -32,7 +32,7 @@ int32_t NetDiagnostics::DownloadTest(const char* url, ProbeText& out) {
         const DWORD end = ::GetTickCount();
         const DWORD code = ::GetLastError();
         out.Append(DownloadFailureLine(code, start, end));
-        out.Append(kProbeSectionSeparator);
+        out.Append(kSectionSeparator);
         return 0;
     }
     const DWORD end = ::GetTickCount();
@@ -43,7 +43,7 @@ int32_t NetDiagnostics::DownloadTest(const char* url, ProbeText& out) {
     const AnsiString line = DownloadSuccessLine(start, end, found, size);
     ::DeleteFileA(path.c_str());
     out.Append(line);
-    out.Append(kProbeSectionSeparator);
+    out.Append(kSectionSeparator);
     return 1;
 }
 

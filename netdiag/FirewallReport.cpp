@@ -129,7 +129,7 @@ bool NetDiagnostics::FindFirewallProcess(const char* name, ProbeText& result) {
 int32_t NetDiagnostics::FirewallReport(ProbeText& out) {
     AppendFirewallState(out);
     for (const char* name : kKnownFirewallProcesses) FindFirewallProcess(name, out);
-    out.Append(kProbeSectionSeparator);
+    out.Append(kSectionSeparator);
     return 1;
 }
 

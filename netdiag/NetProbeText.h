@@ -6,10 +6,9 @@
 #include <cstddef>
 
 #include "base/AnsiString.h"
+#include "base/ReportText.h"
 
 namespace rk {
-
-constexpr char kProbeSectionSeparator[] = "\r\n=======================================\r\n";
 
 // Proxy settings.
 constexpr char kProxyHeader[] = "[网络代理信息]\r\n";

@@ -60,7 +60,7 @@ int32_t NetDiagnostics::ProxyReport(ProbeText& out) {
         out.Append(ProxyServerLine(false, text));
     }
 
-    out.Append(kProbeSectionSeparator);
+    out.Append(kSectionSeparator);
     return 1;
 }
 

@@ -33,12 +33,12 @@ int32_t NetDiagnostics::PublicAddressLookup(const char* url, ProbeText& out) {
     // A temp path that does not fit counts as a failed download.
     if (!TempFilePath(kLookupFileName, path) || ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr) != S_OK) {
         out.Append(kLookupFailed);
-        out.Append(kProbeSectionSeparator);
+        out.Append(kSectionSeparator);
         return 0;
     }
     const AnsiString lines = ReadLookupLines(path.c_str());
     if (!lines.empty()) out.Append(lines);
-    out.Append(kProbeSectionSeparator);
+    out.Append(kSectionSeparator);
     ::DeleteFileA(path.c_str());
     return 1;
 }

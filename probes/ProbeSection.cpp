@@ -1,5 +1,4 @@
-#include "probes/ProbeSection.h"
-
+#include "base/ReportText.h"
 #include "engine/CheckEngine.h"
 #include "probes/BoundedText.h"
 

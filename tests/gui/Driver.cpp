@@ -6,6 +6,7 @@
 
 #include "base/Handle.h"
 #include "res/resource.h"
+#include "tests/common/TestPaths.h"
 
 namespace rkt {
 
@@ -198,12 +199,7 @@ bool ModuleLoaded(DWORD pid, const char* moduleName) {
     return false;
 }
 
-std::string ExeDir() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.find_last_of('\\') + 1);
-}
+std::string ExeDir() { return rk_test::ExeFolder(); }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
     rk::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

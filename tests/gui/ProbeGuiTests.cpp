@@ -6,23 +6,19 @@
 #include <string>
 
 #include "res/resource.h"
+#include "tests/common/ExpectedText.h"
 #include "tests/common/SystemPlacement.h"
 #include "tests/gui/Driver.h"
+#include "tests/gui/RunningTool.h"
 
 using namespace rkt;
 
 namespace {
 
-const char kSeparator[] = "\r\n=======================================\r\n";
-
 std::string StartupReport() {
-    AppProcess process;
-    REQUIRE(process.Start(ExeDir() + "e2e\\only_getreport\\Rekkor.exe"));
-    HWND main = WaitForMainWindow(process.Pid());
-    REQUIRE(main != nullptr);
-    std::string report = ItemText(main, IDC_REPORT_EDIT);
-    Click(main, IDCANCEL);
-    CHECK(process.WaitExit());
+    RunningTool tool("only_getreport");
+    std::string report = tool.Report();
+    tool.Exit();
     return report;
 }
 

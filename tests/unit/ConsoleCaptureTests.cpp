@@ -8,27 +8,19 @@
 
 #include "base/Handle.h"
 #include "netdiag/DiagnosisRun.h"
+#include "tests/common/ExpectedText.h"
+#include "tests/common/TestPaths.h"
 #include "tests/unit/NetDiagEmit.h"
 
 using namespace rk;
 
+using rk_test::ExeFolder;
+using rk_test::FileExists;
+using rk_test::TempFolder;
+
 namespace {
 
-const char kSeparator[] = "\r\n=======================================\r\n";
 const char kPingHeader[] = "[ping 命令信息]\r\n";
-
-std::string ExeDir() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.find_last_of('\\') + 1);
-}
-
-std::string TempDir() {
-    char dir[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    return dir;
-}
 
 std::string SystemDir() {
     char dir[MAX_PATH] = {};
@@ -48,12 +40,10 @@ DWORD WINAPI PingThread(LPVOID p) {
     return 0;
 }
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Captures what the emitter prints through the command interpreter, as the product's captures do.
 AnsiString CaptureEmitter(const std::string& arguments, int32_t& result) {
-    std::string tempPath = TempDir() + "QuorxxEmitTest.txt";
-    std::string command = SystemDir() + "\\cmd.exe /c " + ExeDir() + "netdiag_emit.exe " + arguments + " >" + tempPath;
+    std::string tempPath = TempFolder() + "QuorxxEmitTest.txt";
+    std::string command = SystemDir() + "\\cmd.exe /c " + ExeFolder() + "netdiag_emit.exe " + arguments + " >" + tempPath;
     ProbeText out;
     result = CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out);
     CHECK(!FileExists(tempPath));
@@ -148,7 +138,7 @@ TEST_CASE("the output is captured byte for byte") {
 }
 
 TEST_CASE("a capture that cannot run its command leaves the header line alone") {
-    std::string tempPath = TempDir() + "QuorxxEmitTest.txt";
+    std::string tempPath = TempFolder() + "QuorxxEmitTest.txt";
     SUBCASE("the command cannot start") {
         ProbeText out;
         CHECK(CaptureCommand("[emit]\r\n", "Z:\\no\\such\\program.exe", tempPath.c_str(), out) == 0);
@@ -166,7 +156,7 @@ TEST_CASE("a capture that cannot run its command leaves the header line alone") 
         REQUIRE(held);
         DWORD written = 0;
         ::WriteFile(held.get(), "OLD RUN", 7, &written, nullptr);
-        std::string command = SystemDir() + "\\cmd.exe /c " + ExeDir() + "netdiag_emit.exe 10 >" + tempPath;
+        std::string command = SystemDir() + "\\cmd.exe /c " + ExeFolder() + "netdiag_emit.exe 10 >" + tempPath;
         ProbeText out;
         CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
         CHECK(out.Text() == "[emit]\r\n");
@@ -185,7 +175,7 @@ TEST_CASE("a capture that cannot run its command leaves the header line alone") 
 
 TEST_CASE("the family's captures on this machine") {
     SUBCASE("ipconfig removes a stale file first and its own file afterwards") {
-        std::string file = TempDir() + "Quorxxipconfig.txt";
+        std::string file = TempFolder() + "Quorxxipconfig.txt";
         {
             UniqueFile stale(::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
             REQUIRE(stale);
@@ -205,14 +195,14 @@ TEST_CASE("the family's captures on this machine") {
         ProbeText out;
         CHECK(NetDiagnostics::CaptureNetStat(out) == 1);
         CHECK(out.Text().compare(0, 20, "[NetStat 配置信息]\r\n") == 0);
-        CHECK(!FileExists(TempDir() + "QuorxxNetstat.txt"));
+        CHECK(!FileExists(TempFolder() + "QuorxxNetstat.txt"));
     }
     SUBCASE("a tracert section holds what the command printed on its standard output") {
         // This system has no tracert.exe: the interpreter's complaint goes to its error stream.
         ProbeText out;
         CHECK(NetDiagnostics::CaptureTracert("127.0.0.1", out) == 1);
         CHECK(out.Text() == AnsiString("[tracert 命令信息]\r\n") + kSeparator);
-        CHECK(!FileExists(TempDir() + "\\Quorxxtracert.txt127.0.0.1"));
+        CHECK(!FileExists(TempFolder() + "\\Quorxxtracert.txt127.0.0.1"));
     }
     SUBCASE("two pings of different hosts at once each keep their own output") {
         Ping pings[2];
@@ -227,7 +217,7 @@ TEST_CASE("the family's captures on this machine") {
         for (Ping& ping : pings) {
             CHECK(ping.result == 1);
             CHECK(ping.out.Text().compare(0, std::strlen(kPingHeader), kPingHeader) == 0);
-            CHECK(!FileExists(TempDir() + "\\Quorxxping.txt" + ping.host));
+            CHECK(!FileExists(TempFolder() + "\\Quorxxping.txt" + ping.host));
         }
         CHECK(pings[0].out.Text().find("Pinging 127.0.0.1") != AnsiString::npos);
         CHECK(pings[0].out.Text().find("localhost") == AnsiString::npos);

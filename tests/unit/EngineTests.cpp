@@ -147,11 +147,3 @@ TEST_CASE("the start-up run calls the engine in its order and hands over the tex
     CHECK(CallLog(engine) == "EngLib_Init;EngInit;EngLoad(0,0);PrepareReport(1);EngGetReport(1048576);");
     CHECK(text.compare(0, 10, "recorded\r\n") == 0);
 }
-
-TEST_CASE("the text length never looks past the buffer") {
-    char full[4] = {'a', 'b', 'c', 'd'};
-    CHECK(BoundedTextLength(full, 4) == 4);
-    char shortText[4] = {'a', 'b', '\0', 'd'};
-    CHECK(BoundedTextLength(shortText, 4) == 2);
-    CHECK(BoundedTextLength(shortText, 0) == 0);
-}

@@ -1,12 +1,15 @@
 // A whole diagnosis with every probe real, aimed at this machine: the update file and the lookup
 // page come from a loopback server of the test's own.
 #include <doctest/doctest.h>
+#include <winsock2.h>  // before windows.h, which the project headers bring in
 
 #include <cstring>
 #include <vector>
 
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/NetProbeText.h"
+#include "tests/common/ExpectedText.h"
+#include "tests/common/LoopbackTargets.h"
 #include "tests/unit/LoopbackHttp.h"
 
 using namespace rk;
@@ -26,12 +29,9 @@ TEST_CASE("a full diagnosis against loopback targets shows every section in its 
     AnsiString updateUrl = server.Url("/mirelon/mirelonup35.ini");
     AnsiString lookupUrl = server.Url("/");
 
-    NetTargets targets = {};
-    const char* const kNames[kProbeHostCount] = {"127.0.0.1", "localhost", "127.1", "127.0.1", "2130706433", "127.0.0.01"};
-    for (int i = 0; i < kProbeHostCount; ++i) targets.hosts[i] = kNames[i];
+    NetTargets targets = rk_test::LoopbackTargets(120000);
     targets.updateFileUrl = updateUrl.c_str();
     targets.publicAddressUrl = lookupUrl.c_str();
-    targets.timeoutMs = 120000;
 
     NetDiagnostics record;
     AnsiString out;
@@ -56,7 +56,7 @@ TEST_CASE("a full diagnosis against loopback targets shows every section in its 
     CHECK(record.slots[4].find("测试下载Quor升级文件成功...") != AnsiString::npos);
     CHECK(record.slots[4].find("文件大小1536字节") != AnsiString::npos);
     CHECK(record.slots[9] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" +
-                                 "\r\n=======================================\r\n");
+                                 kSeparator);
     // The pings reached their loopback names.
     CHECK(record.slots[1].find("127.0.0.1") != AnsiString::npos);
 }

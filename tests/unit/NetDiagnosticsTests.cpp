@@ -9,8 +9,10 @@
 
 #include "base/Handle.h"
 #include "netdiag/DiagnosisRun.h"
+#include "tests/common/LoopbackTargets.h"
 
 using namespace rk;
+using rk_test::LoopbackTargets;
 
 namespace {
 
@@ -19,17 +21,6 @@ const std::vector<int> kThreadSlots[kProbeThreadCount] = {{4},  {0, 15}, {1},  {
                                                           {11}, {12},    {13}, {10}, {9},    {14}};
 const int kTracertThreads[] = {3, 6, 7, 8, 9, 12};
 const char kAllSlotsInOrder[] = "<1><7><10><3><0><4><8><9><5><6><11><12><13><14><15>";
-
-NetTargets LoopbackTargets(DWORD timeoutMs) {
-    NetTargets targets = {};
-    // Six names of this machine: parallel pings and tracerts of one name would share a temp file.
-    const char* const kNames[kProbeHostCount] = {"127.0.0.1", "localhost", "127.1", "127.0.1", "2130706433", "127.0.0.01"};
-    for (int i = 0; i < kProbeHostCount; ++i) targets.hosts[i] = kNames[i];
-    targets.updateFileUrl = "http://127.0.0.1:9/mirelon/mirelonup35.ini";
-    targets.publicAddressUrl = "http://127.0.0.1:9/";
-    targets.timeoutMs = timeoutMs;
-    return targets;
-}
 
 bool StartsWith(const AnsiString& text, const char* prefix) { return text.compare(0, strlen(prefix), prefix) == 0; }
 

@@ -8,24 +8,20 @@
 
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
+#include "tests/common/ExpectedText.h"
+#include "tests/common/TestPaths.h"
 
 using namespace rk;
 using rk_test::LoopbackHttpServer;
+using rk_test::FileExists;
 using rk_test::SilentServer;
 
 namespace {
 
-const char kSeparator[] = "\r\n=======================================\r\n";
 const char kDownloadHeader[] = "[下载测试文件信息]\r\n";
 const char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
 
-std::string TempFile(const char* name) {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    return std::string(temp) + name;
-}
-
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::string TempFile(const char* name) { return rk_test::TempFolder() + name; }
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 bool EndsWith(const std::string& text, const std::string& suffix) {

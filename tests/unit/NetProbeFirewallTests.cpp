@@ -7,6 +7,7 @@
 
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
+#include "tests/common/ExpectedText.h"
 #include "tests/unit/NetProbeTestUtil.h"
 
 using namespace rk;
@@ -15,7 +16,6 @@ using rk_test::RedirectedRoot;
 
 namespace {
 
-const char kSeparator[] = "\r\n=======================================\r\n";
 const char kStatePrefix[] = "WINDOWS防火墙状态:";
 const char kPolicyKey[] = "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile";
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "netdiag/NetDiagnostics.h"
+#include "tests/common/ExpectedText.h"
 #include "tests/unit/NetProbeTestUtil.h"
 
 using namespace rk;
@@ -13,7 +14,6 @@ namespace {
 
 const char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const char kHeader[] = "[网络代理信息]\r\n";
-const char kSeparator[] = "\r\n=======================================\r\n";
 
 std::string Report() {
     ProbeText out;

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "tests/common/TestPaths.h"
+
 namespace rk_test {
 
 class RedirectedRoot {
@@ -47,13 +49,5 @@ private:
     std::string m_path;
     bool m_ok = false;
 };
-
-// The folder of this test executable, with a trailing backslash.
-inline std::string ExeFolder() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 }  // namespace rk_test

@@ -12,13 +12,13 @@
 #include "engine/CheckEngine.h"
 #include "probes/Md5.h"
 #include "probes/SignatureVerifier.h"
+#include "tests/common/ExpectedText.h"
 #include "tests/common/SystemPlacement.h"
 
 using namespace rk;
 
 namespace {
 
-const char kSeparator[] = "\r\n=======================================\r\n";
 const char kHeader[] = "[userinit.exe情况]\r\n";
 const char kTarget[] = "C:\\windows\\notepad.exe";
 
