@@ -1,8 +1,10 @@
 #pragma once
 // A catch-all guard for code we do not control (the check engine, probes reading hostile
-// files). mingw's GCC has no __try/__except, so the guard pushes an x86 SEH registration of its
-// own: a processor fault that no inner handler takes unwinds to the guard, which reports it.
-// C++ exceptions are caught as well.
+// files). mingw's GCC has no __try/__except, so the guard brings a structured exception handler
+// of its own: on i686 a registration record pushed on the thread's fs:0 chain, on x86_64 (the
+// test build) a small assembly frame whose unwind data names the handler. Either way a processor
+// fault that no inner handler takes unwinds to the guard, which reports it. C++ exceptions are
+// caught as well.
 
 namespace rk {
 

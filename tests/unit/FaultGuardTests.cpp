@@ -3,6 +3,7 @@
 
 #include <process.h>
 #include <stdexcept>
+#include <string>
 
 #include "base/FaultGuard.h"
 
@@ -27,6 +28,33 @@ void InnerGuardTakesFault(void* p) {
 unsigned __stdcall GuardOnThread(void* p) {
     *static_cast<bool*>(p) = RunGuarded(&WriteThroughNull, nullptr);
     return 0;
+}
+
+// Read through a variable so the compiler cannot prove the write faults and drop the calls
+// leading to it.
+int* volatile g_nowhere = nullptr;
+int g_typedCatches = 0;
+
+// Each level has a destructor to run and a handler for C++ exceptions; neither takes a fault.
+__attribute__((noinline)) void FaultBelow(int depth) {
+    std::string level(static_cast<size_t>(depth) + 1, 'x');
+    if (depth == 0) {
+        *g_nowhere = static_cast<int>(level.size());
+        return;
+    }
+    try {
+        FaultBelow(depth - 1);
+    } catch (const std::exception&) {
+        ++g_typedCatches;
+    }
+}
+
+void FaultFiveFramesDown(void*) { FaultBelow(5); }
+
+// IsBadWritePtr probes the address under a handler of its own: code that handles its own faults,
+// as the engine may, gets them first.
+void ProbeReadOnlyMemory(void* p) {
+    *static_cast<BOOL*>(p) = ::IsBadWritePtr(reinterpret_cast<void*>(&Nothing), 1);
 }
 
 }  // namespace
@@ -62,4 +90,19 @@ TEST_CASE("lambdas run under the guard") {
     auto body = [&] { ++calls; };
     CHECK(RunGuarded(body));
     CHECK(calls == 1);
+}
+
+TEST_CASE("a fault under several C++ frames reaches the guard, not their handlers") {
+    g_typedCatches = 0;
+    CHECK_FALSE(RunGuarded(&FaultFiveFramesDown, nullptr));
+    CHECK(g_typedCatches == 0);
+    int value = 0;
+    CHECK(RunGuarded(&Nothing, &value));
+    CHECK(value == 7);
+}
+
+TEST_CASE("a fault that the guarded code handles itself does not reach the guard") {
+    BOOL bad = FALSE;
+    CHECK(RunGuarded(&ProbeReadOnlyMemory, &bad));
+    CHECK(bad);
 }
