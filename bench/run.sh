@@ -3,8 +3,13 @@
 # from starting Rekkor.exe to its main window showing the report (sample engine).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-export BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
-"$ROOT/scripts/build.sh" >/dev/null
+source "$ROOT/scripts/hosts.sh"
+# The shipped i686 build where the host runs 32-bit programs, else the x64 test build.
+arch=i686
+rk_can_run_i686 || { arch=x64; echo "bench: x64 build, because $RK_I686_REASON"; }
+"$ROOT/scripts/build.sh" "$arch" >/dev/null
+export BUILD_DIR="$(rk_build_dir "$arch")"
+echo "bench: $arch build"
 source "$ROOT/scripts/wine-env.sh"
 cd "$BUILD_DIR"
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1

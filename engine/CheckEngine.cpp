@@ -11,9 +11,9 @@ void* Resolve(HMODULE module, const char* name) {
     return reinterpret_cast<void*>(::GetProcAddress(module, name));
 }
 
-uint32_t ReadWord(const unsigned char* block, uint32_t offset) {
-    uint32_t value;
-    std::memcpy(&value, block + offset, sizeof value);
+void* ReadEntryWord(const unsigned char* block, size_t wordIndex) {
+    void* value;
+    std::memcpy(&value, block + EngLibInfoOffset(wordIndex), sizeof value);
     return value;
 }
 
@@ -50,8 +50,8 @@ int32_t CheckEngine::Bind() {
     if (!m_entries.engLibInit) return 1;
     if (reinterpret_cast<EngLibInitFn>(m_entries.engLibInit)(info) == 0) return 1;
     for (int i = 0; i < 5; ++i)
-        m_entries.extra[i] = reinterpret_cast<void*>(ReadWord(info, kEngLibInfoExtraOffsets[i]));
-    m_entries.prepareReport = reinterpret_cast<void*>(ReadWord(info, kEngLibInfoPrepareReportOffset));
+        m_entries.extra[i] = ReadEntryWord(info, kEngLibInfoExtraIndexes[i]);
+    m_entries.prepareReport = ReadEntryWord(info, kEngLibInfoPrepareReportIndex);
     return 1;
 }
 

@@ -23,11 +23,11 @@ struct EngineEntryPoints {
     void* engPost = nullptr;
     void* engGetGroup = nullptr;
     void* engLibInit = nullptr;
-    void* extra[5] = {};  // copied from the information block, offsets 44..60
+    void* extra[5] = {};  // copied from the information block, words 11..15
     void* engEnable = nullptr;
     void* engSetLoadDisabled = nullptr;
     void* engDisable = nullptr;
-    void* prepareReport = nullptr;  // copied from the information block, offset 76
+    void* prepareReport = nullptr;  // copied from the information block, word 19
 };
 
 class CheckEngine {

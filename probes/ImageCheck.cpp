@@ -11,6 +11,7 @@ constexpr uint32_t kPageSize = 4096;
 constexpr uint32_t kSuspectCharacteristics = 0xE0000060;
 constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kImportDescriptorSize = 20;
+constexpr uint16_t kPe32PlusMagic = 0x20B;
 
 // Reads from a file's bytes as a mapped view shows them. The first read outside the view sets
 // the fault flag; every read after it returns 0, so callers test the flag once per step.
@@ -64,7 +65,11 @@ uint32_t RvaToOffset(ViewReader& view, uint32_t rva) {
         uint32_t end = i + 1 < count ? view.Dword(section + kSectionHeaderSize + 12) : sizeOfImage;
         uint32_t raw = view.Dword(section + 20);
         if (view.Faulted()) return kNoFileOffset;
-        if (va <= rva && rva < end) return raw - va + rva;
+        if (va <= rva && rva < end) {
+            // A raw offset past 4 GiB lies in no file: never let it wrap onto a real offset.
+            uint64_t offset = static_cast<uint64_t>(raw) + (rva - va);
+            return offset < kNoFileOffset ? static_cast<uint32_t>(offset) : kNoFileOffset;
+        }
     }
     return kNoFileOffset;
 }
@@ -102,7 +107,14 @@ int32_t ExamineImage(const uint8_t* image, uint32_t fileSize) {
         if (c != static_cast<uint8_t>(kText[i])) return 1;
     }
 
-    uint32_t importRva = view.Dword(h.nt + 128);
+    // The import directory is data directory entry 1, whose place depends on the optional
+    // header's kind (PE32 or PE32+). An entry that the header's own sizes leave out is absent.
+    bool plus = view.Word(h.nt + 24) == kPe32PlusMagic;
+    uint32_t optionalSize = view.Word(h.nt + 20);
+    uint32_t directoryCount = view.Dword(h.nt + (plus ? 132 : 116));
+    if (view.Faulted()) return 0;
+    if (directoryCount < 2 || optionalSize < (plus ? 128u : 112u)) return 0;
+    uint32_t importRva = view.Dword(h.nt + (plus ? 144 : 128));
     if (view.Faulted()) return 0;
     if (importRva == 0) return 0;
     uint32_t descriptor = RvaToOffset(view, importRva);

@@ -1,5 +1,9 @@
 #include "probes/SignatureVerifier.h"
 
+#include <softpub.h>
+#include <wintrust.h>
+
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,8 +17,8 @@ constexpr DWORD kFirstHashLength = 100;
 // WINTRUST_ACTION_GENERIC_VERIFY_V2
 GUID kGenericVerifyV2 = {0x00AAC56B, 0xCD44, 0x11D0, {0x8C, 0xC2, 0x00, 0xC0, 0x4F, 0xC2, 0x95, 0xEE}};
 
-// The trust request in its 44-byte form: the fields up to dwProvFlags, as every system from
-// Windows XP on accepts it.
+// The trust request cut after dwProvFlags, as every system from Windows XP on accepts it: 44
+// bytes on x86, 76 on x64. The layout must match the platform's WINTRUST_DATA field for field.
 struct TrustFileInfo {
     DWORD cbStruct;
     const wchar_t* pcwszFilePath;
@@ -34,8 +38,27 @@ struct TrustData {
     wchar_t* pwszURLReference;
     DWORD dwProvFlags;
 };
-static_assert(sizeof(TrustFileInfo) == 16, "WINTRUST_FILE_INFO is 16 bytes");
-static_assert(sizeof(TrustData) == 44, "the request is the 44-byte WINTRUST_DATA");
+constexpr DWORD kTrustDataSize = offsetof(TrustData, dwProvFlags) + sizeof(DWORD);
+
+#define RK_SAME_FIELD(ours, theirs, field) static_assert(offsetof(ours, field) == offsetof(theirs, field), #field)
+RK_SAME_FIELD(TrustFileInfo, WINTRUST_FILE_INFO, pcwszFilePath);
+RK_SAME_FIELD(TrustFileInfo, WINTRUST_FILE_INFO, hFile);
+RK_SAME_FIELD(TrustFileInfo, WINTRUST_FILE_INFO, pgKnownSubject);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, pPolicyCallbackData);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, dwUIChoice);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, dwUnionChoice);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, pFile);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, dwStateAction);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, hWVTStateData);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, pwszURLReference);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, dwProvFlags);
+#undef RK_SAME_FIELD
+static_assert(sizeof(TrustFileInfo) == sizeof(WINTRUST_FILE_INFO), "WINTRUST_FILE_INFO has its platform size");
+#if defined(__i386__)
+static_assert(sizeof(TrustFileInfo) == 16 && kTrustDataSize == 44, "the x86 request sizes");
+#elif defined(__x86_64__)
+static_assert(sizeof(TrustFileInfo) == 32 && kTrustDataSize == 76, "the x64 request sizes");
+#endif
 
 constexpr DWORD kUiNone = 2;
 constexpr DWORD kRevokeNone = 0;
@@ -105,7 +128,7 @@ bool SignatureVerifier::VerifyWide(const wchar_t* path) {
 LONG SignatureVerifier::VerifyEmbedded(const wchar_t* path) {
     TrustFileInfo file = {sizeof(TrustFileInfo), path, nullptr, nullptr};
     TrustData data = {};
-    data.cbStruct = sizeof(TrustData);
+    data.cbStruct = kTrustDataSize;
     data.dwUIChoice = kUiNone;
     data.fdwRevocationChecks = kRevokeNone;
     data.dwUnionChoice = kChoiceFile;

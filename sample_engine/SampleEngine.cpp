@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/EngineInterface.h"
+
 namespace {
 
 int g_prepared = 0;
@@ -36,9 +38,10 @@ __declspec(dllexport) int __cdecl EngLib_Init(unsigned char* info) {
     if (!info) return 0;
     unsigned int size;
     std::memcpy(&size, info, sizeof size);
-    if (size < 80) return 0;
+    const size_t at = rk::EngLibInfoOffset(rk::kEngLibInfoPrepareReportIndex);
+    if (size < at + sizeof(void*)) return 0;
     void* prepare = reinterpret_cast<void*>(&PrepareReport);
-    std::memcpy(info + 76, &prepare, sizeof prepare);
+    std::memcpy(info + at, &prepare, sizeof prepare);
     return 1;
 }
 

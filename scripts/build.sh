@@ -1,7 +1,11 @@
 #!/bin/bash
-# Configures and builds everything into build/ (or $BUILD_DIR).
+# Configures and builds each architecture named (default: both) into build/<arch>: build/i686 is
+# the shipped product, build/x64 the test build for hosts without 32-bit support.
 set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
-cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)"
+source "$(cd "$(dirname "$0")" && pwd)/hosts.sh"
+archs=("$@")
+[ ${#archs[@]} -gt 0 ] || archs=(i686 x64)
+for arch in "${archs[@]}"; do
+  echo "build: $arch in $(rk_build_dir "$arch")"
+  rk_build "$arch"
+done

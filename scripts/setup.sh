@@ -3,11 +3,22 @@
 # Safe to run again: it installs nothing that is already there.
 set -euo pipefail
 
-PACKAGES=(cmake make python3 g++-mingw-w64-i686-win32 wine wine32:i386 xvfb xauth fonts-wqy-microhei
-          locales doctest-dev imagemagick x11-utils iproute2 util-linux)
+PACKAGES=(cmake make python3 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine32:i386 wine64
+          xvfb xauth fonts-wqy-microhei locales doctest-dev imagemagick x11-utils iproute2 util-linux)
+
+fail() { echo "setup: $*" >&2; exit 1; }
+trap 'fail "a set-up step failed (line $LINENO: $BASH_COMMAND); see the messages above"' ERR
+
+command -v dpkg >/dev/null && command -v apt-get >/dev/null ||
+  fail "this needs a Debian 12 (or compatible) host with dpkg and apt-get"
+[ "$(dpkg --print-architecture)" = amd64 ] ||
+  fail "this needs an x86-64 (amd64) host; this one is $(dpkg --print-architecture)"
 
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || fail "run this as root, or install sudo: packages must be installed"
+  SUDO="sudo"
+fi
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
@@ -24,7 +35,8 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+    fail "apt-get could not install ${missing[*]}"
 elif [ -n "${NEED_UPDATE:-}" ]; then
   $SUDO apt-get update -q
 fi
@@ -35,4 +47,7 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen
 fi
+locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$' || fail "the zh_CN.UTF-8 locale could not be generated"
+# Only 64-bit Wine is needed on every host: the x64 test build always runs.
+[ -x /usr/lib/wine/wine64 ] || fail "64-bit Wine (/usr/lib/wine/wine64) is missing after the install"
 echo "setup: done"

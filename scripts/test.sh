@@ -1,20 +1,59 @@
 #!/bin/bash
-# Sets up, builds and runs every test. Tests run in a network namespace that has only loopback,
-# so nothing they start can reach beyond this machine, and in a virtual X display.
+# Sets up, builds and runs every test on every architecture this host can run: i686 (the shipped
+# product) where the kernel executes 32-bit programs, x64 always. Each has its own build tree and
+# Wine prefix. Tests run in a network namespace that has only loopback, so nothing they start can
+# reach beyond this machine, and in a virtual X display. Arguments go to each ctest (-R NAME).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-export BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+source "$ROOT/scripts/hosts.sh"
 "$ROOT/scripts/setup.sh"
-"$ROOT/scripts/build.sh"
-source "$ROOT/scripts/wine-env.sh"
-# A fresh wineserver for the run, started inside the namespace by the first test.
-wineserver -k 2>/dev/null || true
-unshare --net bash -c '
-  set -e
-  ip link set lo up
-  cd "$BUILD_DIR"
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 600 "$@"
-  status=$?
-  wineserver -k 2>/dev/null || true
-  exit $status
-' bash "$@"
+
+unshare --net true 2>/dev/null ||
+  { echo "test: cannot make a network namespace (unshare --net); run as root on a host that allows it" >&2; exit 1; }
+
+run_i686=1
+rk_can_run_i686 || run_i686=0
+"$ROOT/scripts/build.sh" i686 x64
+
+# Without 32-bit support the i686 tree still runs the tests that need no Wine (its imports).
+plan=()
+if [ $run_i686 -eq 1 ]; then plan+=("i686:"); else plan+=("i686:-LE wine"); fi
+plan+=("x64:")
+
+status=0
+for entry in "${plan[@]}"; do
+  arch="${entry%%:*}"
+  filter="${entry#*:}"
+  dir="$(rk_build_dir "$arch")"
+  echo "test: $arch${filter:+ (without Wine)}"
+  (
+    export BUILD_DIR="$dir"
+    source "$ROOT/scripts/wine-env.sh"
+    # A fresh wineserver for the run, started inside the namespace by the first test.
+    wineserver -k 2>/dev/null || true
+    # $filter is word-split on purpose.
+    unshare --net bash -c '
+      ip link set lo up
+      cd "$BUILD_DIR"
+      xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 600 "$@"
+      status=$?
+      wineserver -k 2>/dev/null || true
+      exit $status
+    ' bash $filter "$@"
+  ) 2>&1 | tee "$BUILD_ROOT/ctest-$arch.log" || status=1
+done
+
+passed=0; failed=0
+for arch in i686 x64; do
+  line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$BUILD_ROOT/ctest-$arch.log" | tail -n 1 || true)"
+  [ -n "$line" ] || continue
+  f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+  passed=$((passed + t - f)); failed=$((failed + f))
+done
+if [ $run_i686 -eq 0 ]; then
+  echo "i686: Wine tests not run: $RK_I686_REASON; ran the x64 test build instead"
+fi
+[ $failed -eq 0 ] || status=1
+echo "total: $passed passed, $failed failed"
+exit $status

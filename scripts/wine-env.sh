@@ -1,8 +1,26 @@
-# Sourced by the scripts and by ctest's wrapper: a private Wine prefix in the build folder with
-# the Chinese locale, so the ANSI code page is 936.
+# Sourced by the scripts and by ctest's wrapper, with BUILD_DIR set to one architecture's build
+# tree: a private Wine prefix in that tree with the Chinese locale, so the ANSI code page is 936.
+# The x64 tree runs under 64-bit Wine called directly, since /usr/bin/wine always picks the
+# 32-bit loader when wine32 is installed.
+RK_ARCH="${RK_ARCH:-$(cat "$BUILD_DIR/rk-arch" 2>/dev/null || echo i686)}"
 export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # winemenubuilder would turn the shortcuts tests create into menu entries and icons on the host.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=}"
 export LC_ALL=zh_CN.UTF-8
 export LANG=zh_CN.UTF-8
+if [ "$RK_ARCH" = x64 ]; then
+  export WINEARCH=win64
+  export WINELOADER=/usr/lib/wine/wine64
+  export WINESERVER=/usr/lib/wine/wineserver64
+  # wine, wineserver and wineboot by name, for the scripts and the tests that call them so.
+  rk_winebin="$BUILD_DIR/winebin"
+  if [ ! -x "$rk_winebin/wineboot" ]; then
+    mkdir -p "$rk_winebin"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$rk_winebin/wine"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$rk_winebin/wineserver"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot "$@"\n' >"$rk_winebin/wineboot"
+    chmod +x "$rk_winebin/wine" "$rk_winebin/wineserver" "$rk_winebin/wineboot"
+  fi
+  export PATH="$rk_winebin:$PATH"
+fi

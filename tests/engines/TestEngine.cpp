@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "engine/EngineInterface.h"
+
 #define EXPORT extern "C" __declspec(dllexport)
 
 #if defined(ENGINE_ONLY_GETREPORT)
@@ -25,7 +27,7 @@ EXPORT int __cdecl PrepareReport(int) {
 }
 EXPORT int __cdecl EngLib_Init(unsigned char* info) {
     void* prepare = reinterpret_cast<void*>(&PrepareReport);
-    std::memcpy(info + 76, &prepare, sizeof prepare);
+    std::memcpy(info + rk::EngLibInfoOffset(rk::kEngLibInfoPrepareReportIndex), &prepare, sizeof prepare);
     return 0;
 }
 EXPORT int __cdecl EngGetReport(char* buffer, int size) {
@@ -122,8 +124,8 @@ EXPORT int __cdecl EngLib_Init(unsigned char* info) {
     void* words[6] = {reinterpret_cast<void*>(&Extra0), reinterpret_cast<void*>(&Extra1),
                       reinterpret_cast<void*>(&Extra2), reinterpret_cast<void*>(&Extra3),
                       reinterpret_cast<void*>(&Extra4), reinterpret_cast<void*>(&PrepareReport)};
-    const unsigned offsets[6] = {44, 48, 52, 56, 60, 76};
-    for (int i = 0; i < 6; ++i) std::memcpy(info + offsets[i], &words[i], sizeof(void*));
+    const size_t indexes[6] = {11, 12, 13, 14, 15, 19};
+    for (int i = 0; i < 6; ++i) std::memcpy(info + rk::EngLibInfoOffset(indexes[i]), &words[i], sizeof(void*));
     char result[16] = {};
     if (::GetEnvironmentVariableA("REKKOR_TEST_INIT_RESULT", result, sizeof result) && result[0] == '0')
         return 0;

@@ -211,5 +211,9 @@ TEST_CASE("Rekkor.exe carries version 2.0.1.1 and its manifest") {
     CHECK(text.find("uiAccess=\"false\"") != std::string::npos);
     CHECK(text.find("Microsoft.Windows.Common-Controls") != std::string::npos);
     CHECK(text.find("name=\"Rekkor\"") != std::string::npos);
+    // The architecture this build runs on, or the system refuses to start it.
+    const char* arch = sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
+    CHECK(text.find(arch) != std::string::npos);
+    CHECK(text.find("processorArchitecture=\"@") == std::string::npos);
     ::FreeLibrary(image);
 }

@@ -27,6 +27,31 @@ TEST_CASE("the first section and the imports decide the verdict") {
     CHECK(Examine(BuildImage(".text", 0x60000020, {})) == 0);
 }
 
+TEST_CASE("a PE32+ image is judged by its own import directory") {
+    CHECK(Examine(BuildImage(".text", 0x60000020, {"kernel32.dll", "wininet.dll"}, PeKind::Pe32Plus)) == 1);
+    CHECK(Examine(BuildImage(".text", 0x60000020, {"kernel32.dll"}, PeKind::Pe32Plus)) == 0);
+    // PE32+ keeps LoaderFlags where PE32 keeps the import entry: it says nothing about imports.
+    auto b = BuildImage(".text", 0x60000020, {"wininet.dll"}, PeKind::Pe32Plus);
+    Put32(b, kImportEntry(PeKind::Pe32), kIdataRva);
+    Put32(b, kImportEntry(PeKind::Pe32Plus), 0);
+    CHECK(Examine(b) == 0);
+}
+
+TEST_CASE("an import entry beyond the header's directory count is absent") {
+    for (PeKind kind : {PeKind::Pe32, PeKind::Pe32Plus}) {
+        auto b = BuildImage(".text", 0x60000020, {"wininet.dll"}, kind);
+        Put32(b, kNtOffset + (kind == PeKind::Pe32Plus ? 132 : 116), 1);  // NumberOfRvaAndSizes
+        CHECK(Examine(b) == 0);
+    }
+}
+
+TEST_CASE("a section whose raw offset would pass 4 GiB maps no RVA") {
+    auto b = BuildImage(".text", 0x60000020, {"kernel32.dll"});
+    Put32(b, kSectionTable + 40 + 20, 0xFFFFFF00);  // .idata's raw offset
+    CHECK(RvaToFileOffset(b.data(), uint32_t(b.size()), kIdataRva + 0x100) == kNoFileOffset);
+    CHECK(RvaToFileOffset(b.data(), uint32_t(b.size()), kIdataRva + 0x10) == 0xFFFFFF10u);
+}
+
 TEST_CASE("reads past the view end the examination with 0; past the file they read as zero") {
     SUBCASE("10 zero bytes: the first section's name reads empty") {
         std::vector<uint8_t> b(10, 0);

@@ -1,5 +1,5 @@
 #pragma once
-// Builds small 32-bit PE images byte by byte for the header examination tests.
+// Builds small PE images (PE32, or PE32+ when asked) byte by byte for the header examination tests.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -8,7 +8,7 @@
 namespace rk_test {
 
 constexpr uint32_t kNtOffset = 0x80;
-constexpr uint32_t kSectionTable = kNtOffset + 24 + 0xE0;
+constexpr uint32_t kSectionTable = kNtOffset + 24 + 0xF0;  // room for either optional header
 constexpr uint32_t kTextRva = 0x1000, kTextRaw = 0x200;
 constexpr uint32_t kIdataRva = 0x2000, kIdataRaw = 0x400;
 constexpr uint32_t kImageSize = 0x3000;
@@ -25,19 +25,26 @@ inline void Put32(std::vector<uint8_t>& b, uint32_t at, uint32_t v) {
 
 // Two sections: the first (named firstName) at 0x1000, ".idata" at 0x2000 holding the import
 // descriptors and the library names.
+enum class PeKind { Pe32, Pe32Plus };
+
+// Where the import directory's RVA lies: data directory entry 1 of the optional header.
+constexpr uint32_t kImportEntry(PeKind kind) { return kNtOffset + (kind == PeKind::Pe32Plus ? 144 : 128); }
+
 inline std::vector<uint8_t> BuildImage(const char* firstName, uint32_t characteristics,
-                                       const std::vector<std::string>& imports) {
+                                       const std::vector<std::string>& imports, PeKind kind = PeKind::Pe32) {
     std::vector<uint8_t> b(kFileSize, 0);
     b[0] = 'M';
     b[1] = 'Z';
     Put32(b, 60, kNtOffset);
     std::memcpy(&b[kNtOffset], "PE\0\0", 4);
-    Put16(b, kNtOffset + 4, 0x14C);
+    bool plus = kind == PeKind::Pe32Plus;
+    Put16(b, kNtOffset + 4, plus ? 0x8664 : 0x14C);
     Put16(b, kNtOffset + 6, 2);
-    Put16(b, kNtOffset + 20, 0xE0);
-    Put16(b, kNtOffset + 24, 0x10B);
+    Put16(b, kNtOffset + 20, 0xF0);
+    Put16(b, kNtOffset + 24, plus ? 0x20B : 0x10B);
     Put32(b, kNtOffset + 80, kImageSize);
-    Put32(b, kNtOffset + 128, imports.empty() ? 0 : kIdataRva);
+    Put32(b, kNtOffset + (plus ? 132 : 116), 16);  // NumberOfRvaAndSizes
+    Put32(b, kImportEntry(kind), imports.empty() ? 0 : kIdataRva);
 
     std::memcpy(&b[kSectionTable], firstName, std::strlen(firstName) < 8 ? std::strlen(firstName) : 8);
     Put32(b, kSectionTable + 12, kTextRva);

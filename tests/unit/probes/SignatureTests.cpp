@@ -1,6 +1,10 @@
 // The signature routes, with fakes in place of the trust functions.
 #include <doctest/doctest.h>
+#include <windows.h>
+#include <softpub.h>
+#include <wintrust.h>
 
+#include <cstddef>
 #include <string>
 
 #include "TestFiles.h"
@@ -72,14 +76,14 @@ BOOL WINAPI FakeCatalogRelease(HANDLE context, HANDLE catalog, DWORD) {
 LONG WINAPI FakeTrust(HWND window, GUID*, void* data) {
     ++g.trusts;
     CHECK(window == nullptr);
-    const DWORD* words = static_cast<const DWORD*>(data);
-    g.trustStructSize = words[0];
-    g.trustUi = words[3];
-    g.trustChoice = words[5];
-    g.trustState = words[7];
-    g.trustProv = words[10];
-    const DWORD* file = reinterpret_cast<const DWORD*>(words[6]);
-    g.trustedPath = reinterpret_cast<const wchar_t*>(file[1]);
+    // Read through the platform's own declaration, so a layout of ours that drifts from it fails.
+    const WINTRUST_DATA* request = static_cast<const WINTRUST_DATA*>(data);
+    g.trustStructSize = request->cbStruct;
+    g.trustUi = request->dwUIChoice;
+    g.trustChoice = request->dwUnionChoice;
+    g.trustState = request->dwStateAction;
+    g.trustProv = request->dwProvFlags;
+    g.trustedPath = request->pFile->pcwszFilePath;
     return g.trustResult;
 }
 
@@ -114,7 +118,8 @@ TEST_CASE("signature routes") {
             CHECK(g.trusts == 1);
             CHECK(g.hashes == 0);
             CHECK(g.lookups == 0);
-            CHECK(g.trustStructSize == 44);
+            CHECK(g.trustStructSize == offsetof(WINTRUST_DATA, dwProvFlags) + sizeof(DWORD));
+            CHECK(g.trustStructSize == (sizeof(void*) == 4 ? 44u : 76u));
             CHECK(g.trustUi == 2);
             CHECK(g.trustChoice == 1);
             CHECK(g.trustState == 3);
