@@ -6,9 +6,16 @@
 #include <cstring>
 #include <string>
 
-#include "engine/EngineInterface.h"
-
 #define EXPORT extern "C" __declspec(dllexport)
+
+// Where an engine puts the five further entry points and PrepareReport in the EngLib_Init block,
+// written out here rather than taken from the binding, so the binding's layout is really tested.
+#if defined(__x86_64__)
+static const size_t kEntryOffsets[6] = {88, 96, 104, 112, 120, 152};
+#else
+static const size_t kEntryOffsets[6] = {44, 48, 52, 56, 60, 76};
+#endif
+static const size_t kPrepareReportOffset = kEntryOffsets[5];
 
 #if defined(ENGINE_ONLY_GETREPORT)
 
@@ -27,7 +34,7 @@ EXPORT int __cdecl PrepareReport(int) {
 }
 EXPORT int __cdecl EngLib_Init(unsigned char* info) {
     void* prepare = reinterpret_cast<void*>(&PrepareReport);
-    std::memcpy(info + rk::EngLibInfoOffset(rk::kEngLibInfoPrepareReportIndex), &prepare, sizeof prepare);
+    std::memcpy(info + kPrepareReportOffset, &prepare, sizeof prepare);
     return 0;
 }
 EXPORT int __cdecl EngGetReport(char* buffer, int size) {
@@ -124,8 +131,7 @@ EXPORT int __cdecl EngLib_Init(unsigned char* info) {
     void* words[6] = {reinterpret_cast<void*>(&Extra0), reinterpret_cast<void*>(&Extra1),
                       reinterpret_cast<void*>(&Extra2), reinterpret_cast<void*>(&Extra3),
                       reinterpret_cast<void*>(&Extra4), reinterpret_cast<void*>(&PrepareReport)};
-    const size_t indexes[6] = {11, 12, 13, 14, 15, 19};
-    for (int i = 0; i < 6; ++i) std::memcpy(info + rk::EngLibInfoOffset(indexes[i]), &words[i], sizeof(void*));
+    for (int i = 0; i < 6; ++i) std::memcpy(info + kEntryOffsets[i], &words[i], sizeof(void*));
     char result[16] = {};
     if (::GetEnvironmentVariableA("REKKOR_TEST_INIT_RESULT", result, sizeof result) && result[0] == '0')
         return 0;
