@@ -45,7 +45,7 @@ void ReportDialog::OnNetDiagnosis() {
 
 void ReportDialog::RunNetDiagnosis() {
     AnsiString diagnosis;
-    int32_t result;
+    bool result;
     {
         NetDiagnostics record;
         result = record.Run(diagnosis, DiagnosisTargets());

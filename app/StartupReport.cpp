@@ -5,6 +5,7 @@
 #include "base/FaultGuard.h"
 #include "engine/CheckEngine.h"
 #include "probes/BoundedText.h"
+#include "probes/SystemProbes.h"
 
 namespace rk {
 
@@ -52,7 +53,7 @@ void RunGuardedSteps(void* param) {
         uint32_t n = kReportBufferSize;
         BoundedLength(text, kReportBufferSize, &n);
         if (n < kReportBufferSize) {
-            engine.AppendProbeSections(text + n, kReportBufferSize - n);
+            AppendProbeSections(text + n, kReportBufferSize - n);
             n = kReportBufferSize;
             BoundedLength(text, kReportBufferSize, &n);
         }

@@ -60,6 +60,8 @@ inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
 inline void UnmapView(const void* p) { ::UnmapViewOfFile(p); }
 inline void CloseFind(HANDLE h) { ::FindClose(h); }
 inline void CloseService(SC_HANDLE h) { ::CloseServiceHandle(h); }
+inline void ReleaseModule(HMODULE h) { ::FreeLibrary(h); }
+inline void ReleaseLocal(void* p) { ::LocalFree(p); }
 
 // Kernel objects that fail as NULL: threads, events, processes, mappings.
 using UniqueHandle = UniqueAny<HANDLE, NullTraits<HANDLE, CloseKernelHandle>>;
@@ -68,6 +70,10 @@ using UniqueFile = UniqueAny<HANDLE, InvalidHandleTraits<HANDLE, CloseKernelHand
 using UniqueView = UniqueAny<const void*, NullTraits<const void*, UnmapView>>;
 using UniqueFind = UniqueAny<HANDLE, InvalidHandleTraits<HANDLE, CloseFind>>;
 using UniqueService = UniqueAny<SC_HANDLE, NullTraits<SC_HANDLE, CloseService>>;
+// A library loaded with LoadLibrary, freed once.
+using UniqueModule = UniqueAny<HMODULE, NullTraits<HMODULE, ReleaseModule>>;
+// A LocalAlloc block.
+using UniqueLocal = UniqueAny<void*, NullTraits<void*, ReleaseLocal>>;
 
 // One-off cleanup that no wrapper type fits (CoUninitialize and the like).
 template <typename F>

@@ -21,44 +21,44 @@ void* ReadEntryWord(const unsigned char* block, size_t wordIndex) {
 
 CheckEngine::~CheckEngine() { Unbind(); }
 
-int32_t CheckEngine::Bind() {
-    if (m_module) return 1;
+bool CheckEngine::Bind() {
+    if (m_module) return true;
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(::GetModuleHandleA(nullptr), path, MAX_PATH);
     // The joined path must fit in MAX_PATH; PathAppend fails rather than truncate, and then we
     // load nothing instead of a library of some other name.
-    if (!::PathAppendA(path, "..\\check.dll")) return 0;
-    m_module = ::LoadLibraryA(path);
-    if (!m_module) return 0;
+    if (!::PathAppendA(path, "..\\check.dll")) return false;
+    m_module.reset(::LoadLibraryA(path));
+    if (!m_module) return false;
+    HMODULE module = m_module.get();
 
-    m_entries.engInit = Resolve(m_module, "EngInit");
-    m_entries.engLoad = Resolve(m_module, "EngLoad");
-    m_entries.engGetNext = Resolve(m_module, "EngGetNext");
-    m_entries.engCount = Resolve(m_module, "EngCount");
-    m_entries.engRemove = Resolve(m_module, "EngRemove");
-    m_entries.engGetReport = Resolve(m_module, "EngGetReport");
-    m_entries.engPost = Resolve(m_module, "EngPost");
-    m_entries.engGetGroup = Resolve(m_module, "EngGetGroup");
-    m_entries.engLibInit = Resolve(m_module, "EngLib_Init");
-    m_entries.engEnable = Resolve(m_module, "EngEnable");
-    m_entries.engSetLoadDisabled = Resolve(m_module, "EngSetLoadDisabled");
-    m_entries.engDisable = Resolve(m_module, "EngDisable");
+    m_entries.engInit = Resolve(module, "EngInit");
+    m_entries.engLoad = Resolve(module, "EngLoad");
+    m_entries.engGetNext = Resolve(module, "EngGetNext");
+    m_entries.engCount = Resolve(module, "EngCount");
+    m_entries.engRemove = Resolve(module, "EngRemove");
+    m_entries.engGetReport = Resolve(module, "EngGetReport");
+    m_entries.engPost = Resolve(module, "EngPost");
+    m_entries.engGetGroup = Resolve(module, "EngGetGroup");
+    m_entries.engLibInit = Resolve(module, "EngLib_Init");
+    m_entries.engEnable = Resolve(module, "EngEnable");
+    m_entries.engSetLoadDisabled = Resolve(module, "EngSetLoadDisabled");
+    m_entries.engDisable = Resolve(module, "EngDisable");
 
     unsigned char info[kEngLibInfoSize] = {};
     uint32_t size = kEngLibInfoSize;
     std::memcpy(info, &size, sizeof size);
-    if (!m_entries.engLibInit) return 1;
-    if (reinterpret_cast<EngLibInitFn>(m_entries.engLibInit)(info) == 0) return 1;
+    if (!m_entries.engLibInit) return true;
+    if (reinterpret_cast<EngLibInitFn>(m_entries.engLibInit)(info) == 0) return true;
     for (int i = 0; i < 5; ++i)
         m_entries.extra[i] = ReadEntryWord(info, kEngLibInfoExtraIndexes[i]);
     m_entries.prepareReport = ReadEntryWord(info, kEngLibInfoPrepareReportIndex);
-    return 1;
+    return true;
 }
 
 void CheckEngine::Unbind() {
     if (!m_module) return;
-    ::FreeLibrary(m_module);
-    m_module = nullptr;
+    m_module.reset();
     m_entries = EngineEntryPoints();
 }
 

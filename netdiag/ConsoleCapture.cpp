@@ -63,13 +63,13 @@ bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempD
     return ok;
 }
 
-int32_t CaptureCommand(const char* header, const char* commandLine, const char* tempPath, ProbeText& out) {
+bool CaptureCommand(const char* header, const char* commandLine, const char* tempPath, SlotWriter& out) {
     out.Set(header);
 
     // An interrupted earlier capture may have left its file behind. If the file cannot go, the
     // command of a capture abandoned at an earlier run's bound still writes it: reading it would
     // report that run's output as this one's.
-    if (!::DeleteFileA(tempPath) && ::GetFileAttributesA(tempPath) != INVALID_FILE_ATTRIBUTES) return 0;
+    if (!::DeleteFileA(tempPath) && ::GetFileAttributesA(tempPath) != INVALID_FILE_ATTRIBUTES) return false;
 
     STARTUPINFOA startup = {};
     ::GetStartupInfoA(&startup);
@@ -77,10 +77,10 @@ int32_t CaptureCommand(const char* header, const char* commandLine, const char* 
     PROCESS_INFORMATION process = {};
     char command[kCaptureCommandSize] = {};
     size_t length = std::strlen(commandLine);
-    if (length >= sizeof command) return 0;
+    if (length >= sizeof command) return false;
     std::memcpy(command, commandLine, length + 1);
     if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return 0;
+        return false;
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
     ::WaitForSingleObject(processHandle.get(), INFINITE);
@@ -90,7 +90,7 @@ int32_t CaptureCommand(const char* header, const char* commandLine, const char* 
     {
         UniqueFile file(::CreateFileA(tempPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return 0;
+        if (!file) return false;
         char chunk[kCaptureChunkSize];
         for (;;) {
             DWORD read = 0;
@@ -104,10 +104,10 @@ int32_t CaptureCommand(const char* header, const char* commandLine, const char* 
     }
     ::DeleteFileA(tempPath);
     out.Append(kSectionSeparator);
-    return 1;
+    return true;
 }
 
-int32_t CaptureOfKind(const CaptureKind& kind, const char* host, ProbeText& out) {
+bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out) {
     char tempDir[kCapturePathSize] = {};
     char systemDir[kCapturePathSize] = {};
     char tempPath[kCapturePathSize];
@@ -118,24 +118,24 @@ int32_t CaptureOfKind(const CaptureKind& kind, const char* host, ProbeText& out)
     if (tempLength == 0 || tempLength >= sizeof tempDir || systemLength == 0 || systemLength >= sizeof systemDir ||
         !ComposeCapture(kind, host, tempDir, systemDir, tempPath, commandLine)) {
         out.Set(kind.header);
-        return 0;
+        return false;
     }
     return CaptureCommand(kind.header, commandLine, tempPath, out);
 }
 
-int32_t NetDiagnostics::CaptureIpConfig(ProbeText& out) { return CaptureOfKind(kIpConfigCapture, nullptr, out); }
+bool NetDiagnostics::CaptureIpConfig(SlotWriter& out) { return CaptureOfKind(kIpConfigCapture, nullptr, out); }
 
-int32_t NetDiagnostics::CapturePing(const char* host, ProbeText& out) {
+bool NetDiagnostics::CapturePing(const char* host, SlotWriter& out) {
     // The capture works on its own copy of the host.
     AnsiString ownHost = host ? host : "";
     return CaptureOfKind(kPingCapture, ownHost.c_str(), out);
 }
 
-int32_t NetDiagnostics::CaptureTracert(const char* host, ProbeText& out) {
+bool NetDiagnostics::CaptureTracert(const char* host, SlotWriter& out) {
     AnsiString ownHost = host ? host : "";
     return CaptureOfKind(kTracertCapture, ownHost.c_str(), out);
 }
 
-int32_t NetDiagnostics::CaptureNetStat(ProbeText& out) { return CaptureOfKind(kNetStatCapture, nullptr, out); }
+bool NetDiagnostics::CaptureNetStat(SlotWriter& out) { return CaptureOfKind(kNetStatCapture, nullptr, out); }
 
 }  // namespace rk

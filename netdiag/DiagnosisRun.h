@@ -9,7 +9,7 @@
 
 #include "base/AnsiString.h"
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/ProbeText.h"
+#include "netdiag/SlotWriter.h"
 
 namespace rk {
 
@@ -67,9 +67,9 @@ struct RunPlan {
 // The product's thread table.
 RunPlan ProductPlan();
 
-// The run itself, with the plan given. Fills record.slots and out; 1 when every probe ended
-// within targets.timeoutMs, else 0.
-int32_t RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan);
+// The run itself, with the plan given. Fills record.slots and out; true when every probe ended
+// within targets.timeoutMs.
+bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan);
 
 // Joins the slots in the output order, behind the timeout line when the bound was reached.
 AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool timedOut);
@@ -100,9 +100,9 @@ bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempD
 
 // Runs commandLine, which redirects its output into tempPath, and reads that file back into out
 // under header.
-int32_t CaptureCommand(const char* header, const char* commandLine, const char* tempPath, ProbeText& out);
+bool CaptureCommand(const char* header, const char* commandLine, const char* tempPath, SlotWriter& out);
 
 // A whole capture of one kind, with the machine's temp and system directories.
-int32_t CaptureOfKind(const CaptureKind& kind, const char* host, ProbeText& out);
+bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out);
 
 }  // namespace rk

@@ -3,7 +3,7 @@
 
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/NetProbeText.h"
+#include "netdiag/SectionLines.h"
 
 namespace rk {
 
@@ -16,14 +16,14 @@ DWORD NetDiagnostics::QueryFileSize(const char* path, DWORD* sizeHigh) {
     return data.nFileSizeLow;
 }
 
-int32_t NetDiagnostics::DownloadTest(const char* url, ProbeText& out) {
+bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
     out.Set(kDownloadHeader);
     AnsiString path;
     if (!TempFilePath(kDownloadFileName, path)) {
         // No temp directory within 260 characters: nowhere to download to.
         out.Append(DownloadFailureLine(ERROR_BUFFER_OVERFLOW, 0, 0));
         out.Append(kSectionSeparator);
-        return 0;
+        return false;
     }
 
     const DWORD start = ::GetTickCount();
@@ -33,7 +33,7 @@ int32_t NetDiagnostics::DownloadTest(const char* url, ProbeText& out) {
         const DWORD code = ::GetLastError();
         out.Append(DownloadFailureLine(code, start, end));
         out.Append(kSectionSeparator);
-        return 0;
+        return false;
     }
     const DWORD end = ::GetTickCount();
 
@@ -44,7 +44,7 @@ int32_t NetDiagnostics::DownloadTest(const char* url, ProbeText& out) {
     ::DeleteFileA(path.c_str());
     out.Append(line);
     out.Append(kSectionSeparator);
-    return 1;
+    return true;
 }
 
 }  // namespace rk

@@ -7,7 +7,7 @@
 
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/NetProbeText.h"
+#include "netdiag/SectionLines.h"
 
 namespace rk {
 
@@ -33,36 +33,35 @@ bool NetDiagnostics::IsFirewallPolicyEnabled() {
     return FirewallPolicyValueEnabled(status, type, value);
 }
 
-int32_t NetDiagnostics::AppendFirewallState(ProbeText& result) {
+void NetDiagnostics::AppendFirewallState(SlotWriter& result) {
     result.Append(kFirewallStatePrefix);
     OSVERSIONINFOA version;
     std::memset(&version, 0, sizeof(version));
     version.dwOSVersionInfoSize = sizeof(version);
     if (!::GetVersionExA(&version)) {
         result.Append(kFirewallVersionFailed);
-        return 0;
+        return;
     }
     const char* serviceName = FirewallServiceName(version.dwMajorVersion, version.dwMinorVersion);
     if (!serviceName) {
         result.Append(kFirewallUnsupportedOs);
-        return 0;
+        return;
     }
     UniqueService service(OpenFirewallService(serviceName));
     if (!service) {
         result.Append(kFirewallOpenFailed);
-        return 0;
+        return;
     }
     SERVICE_STATUS status;
     std::memset(&status, 0, sizeof(status));
     if (!::QueryServiceStatus(service.get(), &status)) {
         result.Append(kFirewallQueryFailed);
-        return 0;
+        return;
     }
     service.reset();
     const bool enabled = status.dwCurrentState == SERVICE_RUNNING && IsFirewallPolicyEnabled();
     result.Append(FirewallStateText(status.dwCurrentState, enabled));
     result.Append("\r\n");
-    return 0;
 }
 
 bool NetDiagnostics::GetCompanyName(const char* path, AnsiString& company) {
@@ -97,7 +96,7 @@ bool NetDiagnostics::GetCompanyName(const char* path, AnsiString& company) {
     return true;
 }
 
-bool NetDiagnostics::FindFirewallProcess(const char* name, ProbeText& result) {
+bool NetDiagnostics::FindFirewallProcess(const char* name, SlotWriter& result) {
     bool found = false;
     UniqueFile processes(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!processes) return false;
@@ -126,11 +125,11 @@ bool NetDiagnostics::FindFirewallProcess(const char* name, ProbeText& result) {
     return false;
 }
 
-int32_t NetDiagnostics::FirewallReport(ProbeText& out) {
+bool NetDiagnostics::FirewallReport(SlotWriter& out) {
     AppendFirewallState(out);
     for (const char* name : kKnownFirewallProcesses) FindFirewallProcess(name, out);
     out.Append(kSectionSeparator);
-    return 1;
+    return true;
 }
 
 }  // namespace rk

@@ -39,14 +39,14 @@ DWORD WINAPI ProbeThread(LPVOID param) {
     return 0;
 }
 
-using HostCapture = int32_t (*)(const char* host, ProbeText& out);
+using HostCapture = bool (*)(const char* host, SlotWriter& out);
 
 // Ping and tracert fill a text of their own and store it whole at the end, so a probe stopped at
 // the bound leaves its slot empty instead of half a section.
 ProbeWork WholeCapture(HostCapture capture, int hostIndex, int slot) {
     return [capture, hostIndex, slot](ProbeRun& run) {
         AnsiString host = run.Host(hostIndex);
-        ProbeText local;
+        SlotWriter local;
         capture(host.c_str(), local);
         run.Slot(slot).Store(local.Text());
     };
@@ -75,29 +75,29 @@ RunPlan ProductPlan() {
     using N = NetDiagnostics;
     RunPlan plan;
     plan.before = [](ProbeRun& run) {
-        ProbeText text(&run.Slot(15));
+        SlotWriter text(&run.Slot(15));
         N::CaptureNetStat(text);
     };
     plan.threads[0] = [](ProbeRun& run) {
-        ProbeText text(&run.Slot(4));
+        SlotWriter text(&run.Slot(4));
         N::DownloadTest(run.UpdateFileUrl(), text);
     };
     plan.threads[1] = [](ProbeRun& run) {
         {
-            ProbeText text(&run.Slot(0));
+            SlotWriter text(&run.Slot(0));
             N::CaptureIpConfig(text);
         }
-        ProbeText text(&run.Slot(15));
+        SlotWriter text(&run.Slot(15));
         N::CaptureNetStat(text);
     };
     plan.threads[2] = WholeCapture(&N::CapturePing, 0, 1);
     plan.threads[3] = WholeCapture(&N::CaptureTracert, 0, 5);
     plan.threads[4] = [](ProbeRun& run) {
         {
-            ProbeText text(&run.Slot(3));
+            SlotWriter text(&run.Slot(3));
             N::ProxyReport(text);
         }
-        ProbeText text(&run.Slot(8));
+        SlotWriter text(&run.Slot(8));
         N::FirewallReport(text);
     };
     plan.threads[5] = WholeCapture(&N::CapturePing, 1, 7);
@@ -107,7 +107,7 @@ RunPlan ProductPlan() {
     plan.threads[9] = WholeCapture(&N::CaptureTracert, 5, 13);
     plan.threads[10] = WholeCapture(&N::CapturePing, 2, 10);
     plan.threads[11] = [](ProbeRun& run) {
-        ProbeText text(&run.Slot(9));
+        SlotWriter text(&run.Slot(9));
         N::PublicAddressLookup(run.PublicAddressUrl(), text);
     };
     plan.threads[12] = WholeCapture(&N::CaptureTracert, 2, 14);
@@ -120,7 +120,7 @@ AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool t
     return out;
 }
 
-int32_t RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan) {
+bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan) {
     out.clear();
     ProbeRun* run = ProbeRun::Create(targets);
     auto releaseRun = MakeScopeExit([run] { run->Release(); });
@@ -159,12 +159,12 @@ int32_t RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& ta
     // later writes go nowhere. Its thread runs on, unwaited, holding its reference to the state.
     for (int i = 0; i < kResultSlotCount; ++i) record.slots[i] = run->Slot(i).Seal();
     out = AssembleDiagnosis(record.slots, timedOut);
-    return timedOut ? 0 : 1;
+    return !timedOut;
 }
 
-int32_t NetDiagnostics::Run(AnsiString& out) { return Run(out, ProductTargets()); }
+bool NetDiagnostics::Run(AnsiString& out) { return Run(out, ProductTargets()); }
 
-int32_t NetDiagnostics::Run(AnsiString& out, const NetTargets& targets) {
+bool NetDiagnostics::Run(AnsiString& out, const NetTargets& targets) {
     return RunPlanned(*this, out, targets, ProductPlan());
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "base/AnsiString.h"
-#include "netdiag/ProbeText.h"
+#include "netdiag/SlotWriter.h"
 
 namespace rk {
 
@@ -30,27 +30,28 @@ NetTargets ProductTargets();
 struct NetDiagnostics {
     AnsiString slots[kResultSlotCount];
 
-    // Fills `out` with the whole diagnosis; 1 when every probe ended within the bound, else 0.
-    int32_t Run(AnsiString& out);
-    int32_t Run(AnsiString& out, const NetTargets& targets);
+    // Fills `out` with the whole diagnosis; true when every probe ended within the bound.
+    bool Run(AnsiString& out);
+    bool Run(AnsiString& out, const NetTargets& targets);
 
-    // The probes. Each writes its section into `out` as it goes and returns nonzero on success.
-    static int32_t CaptureIpConfig(ProbeText& out);
-    static int32_t CapturePing(const char* host, ProbeText& out);
-    static int32_t CaptureTracert(const char* host, ProbeText& out);
-    static int32_t CaptureNetStat(ProbeText& out);
-    static int32_t ProxyReport(ProbeText& out);
-    static int32_t DownloadTest(const char* url, ProbeText& out);
-    static int32_t FirewallReport(ProbeText& out);
-    static int32_t PublicAddressLookup(const char* url, ProbeText& out);
+    // The probes. Each writes its section into `out` as it goes, failure lines included, and
+    // answers whether it got what it looked for; the run does not ask.
+    static bool CaptureIpConfig(SlotWriter& out);
+    static bool CapturePing(const char* host, SlotWriter& out);
+    static bool CaptureTracert(const char* host, SlotWriter& out);
+    static bool CaptureNetStat(SlotWriter& out);
+    static bool ProxyReport(SlotWriter& out);
+    static bool DownloadTest(const char* url, SlotWriter& out);
+    static bool FirewallReport(SlotWriter& out);
+    static bool PublicAddressLookup(const char* url, SlotWriter& out);
 
     // Steps of the probes above, open to the tests.
-    static void AppendProxyList(AnsiString text, ProbeText& result);
+    static void AppendProxyList(AnsiString text, SlotWriter& result);
     static DWORD QueryFileSize(const char* path, DWORD* sizeHigh);
-    static int32_t AppendFirewallState(ProbeText& result);
+    static void AppendFirewallState(SlotWriter& result);
     static SC_HANDLE OpenFirewallService(const char* name);
     static bool IsFirewallPolicyEnabled();
-    static bool FindFirewallProcess(const char* name, ProbeText& result);
+    static bool FindFirewallProcess(const char* name, SlotWriter& result);
     static bool GetCompanyName(const char* path, AnsiString& company);
     static const char* const kKnownFirewallProcesses[22];
 };

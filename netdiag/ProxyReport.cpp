@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/NetProbeText.h"
+#include "netdiag/SectionLines.h"
 
 namespace rk {
 
@@ -25,9 +25,9 @@ bool ReadText(const char* name, char* buffer, DWORD length, AnsiString& text) {
 
 }  // namespace
 
-void NetDiagnostics::AppendProxyList(AnsiString text, ProbeText& result) { result.Append(ProxyListForm(text)); }
+void NetDiagnostics::AppendProxyList(AnsiString text, SlotWriter& result) { result.Append(ProxyListForm(text)); }
 
-int32_t NetDiagnostics::ProxyReport(ProbeText& out) {
+bool NetDiagnostics::ProxyReport(SlotWriter& out) {
     out.Set(kProxyHeader);
 
     DWORD word = 0;
@@ -61,7 +61,7 @@ int32_t NetDiagnostics::ProxyReport(ProbeText& out) {
     }
 
     out.Append(kSectionSeparator);
-    return 1;
+    return true;
 }
 
 }  // namespace rk

@@ -5,7 +5,7 @@
 
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/NetProbeText.h"
+#include "netdiag/SectionLines.h"
 
 namespace rk {
 
@@ -27,20 +27,20 @@ AnsiString ReadLookupLines(const char* path) {
 
 }  // namespace
 
-int32_t NetDiagnostics::PublicAddressLookup(const char* url, ProbeText& out) {
+bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
     out.Set(kLookupHeader);
     AnsiString path;
     // A temp path that does not fit counts as a failed download.
     if (!TempFilePath(kLookupFileName, path) || ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr) != S_OK) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
-        return 0;
+        return false;
     }
     const AnsiString lines = ReadLookupLines(path.c_str());
     if (!lines.empty()) out.Append(lines);
     out.Append(kSectionSeparator);
     ::DeleteFileA(path.c_str());
-    return 1;
+    return true;
 }
 
 }  // namespace rk

@@ -7,8 +7,8 @@
 namespace rk {
 
 struct FileFacts {
-    int32_t infected;
-    int32_t signedFile;  // nonzero when signed
+    bool infected;
+    bool signedFile;
     int32_t size;        // low 32 bits of the size
     uint8_t md5[16];
     char version[MAX_PATH];

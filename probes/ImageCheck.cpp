@@ -92,19 +92,19 @@ uint32_t RvaToFileOffset(const uint8_t* image, uint32_t fileSize, uint32_t rva) 
     return RvaToOffset(view, rva);
 }
 
-int32_t ExamineImage(const uint8_t* image, uint32_t fileSize) {
+bool ExamineImage(const uint8_t* image, uint32_t fileSize) {
     ViewReader view(image, fileSize);
     Headers h = Locate(view);
     uint32_t characteristics = view.Dword(h.firstSection + 36);
-    if (view.Faulted()) return 0;
-    if (characteristics == kSuspectCharacteristics) return 1;
+    if (view.Faulted()) return false;
+    if (characteristics == kSuspectCharacteristics) return true;
 
     // The name compares as strncmp over 8 bytes with ".text": five bytes equal and then a zero.
     static const char kText[] = ".text";
     for (uint32_t i = 0; i < 6; ++i) {
         uint8_t c = view.Byte(h.firstSection + i);
-        if (view.Faulted()) return 0;
-        if (c != static_cast<uint8_t>(kText[i])) return 1;
+        if (view.Faulted()) return false;
+        if (c != static_cast<uint8_t>(kText[i])) return true;
     }
 
     // The import directory is data directory entry 1, whose place depends on the optional
@@ -112,44 +112,44 @@ int32_t ExamineImage(const uint8_t* image, uint32_t fileSize) {
     bool plus = view.Word(h.nt + 24) == kPe32PlusMagic;
     uint32_t optionalSize = view.Word(h.nt + 20);
     uint32_t directoryCount = view.Dword(h.nt + (plus ? 132 : 116));
-    if (view.Faulted()) return 0;
-    if (directoryCount < 2 || optionalSize < (plus ? 128u : 112u)) return 0;
+    if (view.Faulted()) return false;
+    if (directoryCount < 2 || optionalSize < (plus ? 128u : 112u)) return false;
     uint32_t importRva = view.Dword(h.nt + (plus ? 144 : 128));
-    if (view.Faulted()) return 0;
-    if (importRva == 0) return 0;
+    if (view.Faulted()) return false;
+    if (importRva == 0) return false;
     uint32_t descriptor = RvaToOffset(view, importRva);
-    if (descriptor == kNoFileOffset) return 0;
+    if (descriptor == kNoFileOffset) return false;
     // The walk ends at the list's end, at wininet.dll, or when it runs out of the view.
     for (uint64_t at = descriptor;; at += kImportDescriptorSize) {
         uint32_t nameRva = view.Dword(at + 12);
-        if (view.Faulted()) return 0;
-        if (nameRva == 0) return 0;
+        if (view.Faulted()) return false;
+        if (nameRva == 0) return false;
         uint32_t name = RvaToOffset(view, nameRva);
-        if (name == kNoFileOffset) return 0;
-        if (NameIsWininet(view, name)) return 1;
-        if (view.Faulted()) return 0;
+        if (name == kNoFileOffset) return false;
+        if (NameIsWininet(view, name)) return true;
+        if (view.Faulted()) return false;
     }
 }
 
-int32_t IsImageInfected(const char* path) {
-    if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return 1;
+bool IsImageInfected(const char* path) {
+    if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return true;
     UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
-    if (!file) return 1;
+    if (!file) return true;
     DWORD size = ::GetFileSize(file.get(), nullptr);
-    if (size > kMaxExaminedImageSize) return 1;
+    if (size > kMaxExaminedImageSize) return true;
     // An empty file cannot be mapped.
-    if (size == 0) return 1;
+    if (size == 0) return true;
     UniqueHandle mapping(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     file.reset();
-    if (!mapping) return 1;
+    if (!mapping) return true;
     UniqueView view(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
     mapping.reset();
-    if (!view) return 1;
+    if (!view) return true;
     // The file may have shrunk since its size was read (others may write to it): never look
     // past what the view really holds.
     MEMORY_BASIC_INFORMATION region = {};
-    if (::VirtualQuery(view.get(), &region, sizeof region) == 0) return 1;
+    if (::VirtualQuery(view.get(), &region, sizeof region) == 0) return true;
     if (region.RegionSize < size) size = static_cast<DWORD>(region.RegionSize);
     return ExamineImage(static_cast<const uint8_t*>(view.get()), size);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 
 namespace rk {
 namespace {
@@ -101,18 +102,17 @@ void Md5::Finish(uint8_t digest[16]) {
         for (int j = 0; j < 4; ++j) digest[i * 4 + j] = static_cast<uint8_t>(m_state[i] >> (8 * j));
 }
 
-int32_t ComputeFileMd5(const char* path, uint8_t digest[16]) {
-    char* chunk = static_cast<char*>(std::malloc(kReadChunk));
-    if (!chunk) return 0;
-    auto freeChunk = MakeScopeExit([chunk] { std::free(chunk); });
+bool ComputeFileMd5(const char* path, uint8_t digest[16]) {
+    UniqueBlock<char> chunk = AllocateBlock<char>(kReadChunk);
+    if (!chunk) return false;
     UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 0;
+    if (!file) return false;
     Md5 md5;
     DWORD got = 0;
-    while (::ReadFile(file.get(), chunk, kReadChunk, &got, nullptr) && got != 0) md5.Update(chunk, got);
+    while (::ReadFile(file.get(), chunk.get(), kReadChunk, &got, nullptr) && got != 0) md5.Update(chunk.get(), got);
     md5.Finish(digest);
-    return 1;
+    return true;
 }
 
 char* FormatDigestHex(const uint8_t digest[16], char* out) {

@@ -19,10 +19,10 @@ private:
     uint8_t m_buffer[64] = {};
 };
 
-// Digest of the whole file, read in 4096-byte pieces. 1 with the digest written, 0 (digest
-// untouched) when the file cannot be opened. A read error part-way gives the digest of what
+// Digest of the whole file, read in 4096-byte pieces. True with the digest written, false
+// (digest untouched) when the file cannot be opened. A read error part-way gives the digest of what
 // was read.
-int32_t ComputeFileMd5(const char* path, uint8_t digest[16]);
+bool ComputeFileMd5(const char* path, uint8_t digest[16]);
 
 // 32 upper-case hexadecimal digits and a terminator into out (at least 33 bytes); returns out.
 char* FormatDigestHex(const uint8_t digest[16], char* out);

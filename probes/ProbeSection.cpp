@@ -1,27 +1,27 @@
+#include <windows.h>
+
 #include "base/ReportText.h"
-#include "engine/CheckEngine.h"
 #include "probes/BoundedText.h"
+#include "probes/SystemProbes.h"
 
 namespace rk {
 
-int32_t CheckEngine::AppendProbeSections(char* text, uint32_t size) {
+void AppendProbeSections(char* text, uint32_t size) {
     // A count above the bound is a negative size from the caller: write nothing, but the
     // inspections still run.
     const bool writable = size <= kBoundedMaxCapacity;
     if (writable) BoundedAppend(text, size, "[userinit.exe情况]\r\n");
-    int32_t infected = AppendUserinitFacts(text, size);
+    bool infected = AppendUserinitFacts(text, size);
     if (writable) {
         BoundedAppend(text, size, infected ? "被感染\r\n" : "未被感染\r\n");
         BoundedAppend(text, size, kSectionSeparator);
     }
     char target[MAX_PATH] = {};
-    int32_t found = GetDesktopShortcutTarget(target, MAX_PATH);
-    if (found == 1 && writable) {
+    if (GetDesktopShortcutTarget(target, MAX_PATH) && writable) {
         BoundedAppend(text, size, "[桌面快捷方式情况]\r\n");
         BoundedAppend(text, size, target);
         BoundedAppend(text, size, kSectionSeparator);
     }
-    return 1;
 }
 
 }  // namespace rk

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 
 namespace rk {
 namespace {
@@ -101,12 +102,11 @@ SignatureVerifier::~SignatureVerifier() {
 
 bool SignatureVerifier::Verify(const char* path) {
     size_t n = std::strlen(path);
-    wchar_t* wide = static_cast<wchar_t*>(std::calloc(n + 2, sizeof(wchar_t)));
+    UniqueBlock<wchar_t> wide = AllocateBlock<wchar_t>((n + 2) * sizeof(wchar_t));
     if (!wide) return false;
-    auto freeWide = MakeScopeExit([wide] { std::free(wide); });
-    if (::MultiByteToWideChar(CP_ACP, 0, path, static_cast<int>(n + 1), wide, static_cast<int>(n + 2)) == 0)
+    if (::MultiByteToWideChar(CP_ACP, 0, path, static_cast<int>(n + 1), wide.get(), static_cast<int>(n + 2)) == 0)
         return false;
-    return VerifyWide(wide);
+    return VerifyWide(wide.get());
 }
 
 bool SignatureVerifier::VerifyWide(const wchar_t* path) {
@@ -116,12 +116,11 @@ bool SignatureVerifier::VerifyWide(const wchar_t* path) {
     if (VerifyEmbedded(path) >= 0) return true;
 
     DWORD length = 0;
-    BYTE* hash = nullptr;
-    if (!HashFile(path, &length, &hash)) return false;
-    HANDLE catalog = b.enumCatalogFromHash(m_context, hash, length, 0, nullptr);
+    UniqueLocal hash;
+    if (!HashFile(path, &length, hash)) return false;
+    HANDLE catalog = b.enumCatalogFromHash(m_context, static_cast<BYTE*>(hash.get()), length, 0, nullptr);
     bool listed = catalog != nullptr;
     if (listed) b.releaseCatalogContext(m_context, catalog, 0);
-    ::LocalFree(hash);
     return listed;
 }
 
@@ -138,32 +137,30 @@ LONG SignatureVerifier::VerifyEmbedded(const wchar_t* path) {
     return WinTrustBinding::Instance().winVerifyTrust(nullptr, &kGenericVerifyV2, &data);
 }
 
-bool SignatureVerifier::HashFile(const wchar_t* path, DWORD* length, BYTE** hash) {
+bool SignatureVerifier::HashFile(const wchar_t* path, DWORD* length, UniqueLocal& hash) {
     *length = 0;
-    *hash = nullptr;
+    hash.reset();
     UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return false;
     WinTrustBinding& b = WinTrustBinding::Instance();
     DWORD size = kFirstHashLength;
-    BYTE* block = static_cast<BYTE*>(::LocalAlloc(LMEM_ZEROINIT, size));
+    UniqueLocal block(::LocalAlloc(LMEM_ZEROINIT, size));
     // A provider that keeps asking for more is not followed for ever.
     for (int attempt = 0; block && attempt < kMaxHashAttempts; ++attempt) {
         DWORD reported = size;
-        if (b.calcHashFromFileHandle(file.get(), &reported, block, 0)) {
+        if (b.calcHashFromFileHandle(file.get(), &reported, static_cast<BYTE*>(block.get()), 0)) {
             // Never hand on a length beyond the block, whatever the provider claims.
             *length = reported <= size ? reported : size;
-            *hash = block;
+            hash = std::move(block);
             return true;
         }
         DWORD error = ::GetLastError();
         if (error == 0) error = ERROR_INVALID_DATA;
-        ::LocalFree(block);
-        block = nullptr;
+        block.reset();
         if (error != ERROR_INSUFFICIENT_BUFFER || reported == 0) break;
         size = reported;
-        block = static_cast<BYTE*>(::LocalAlloc(LMEM_ZEROINIT, size));
+        block.reset(::LocalAlloc(LMEM_ZEROINIT, size));
     }
-    if (block) ::LocalFree(block);
     return false;
 }
 

@@ -3,6 +3,8 @@
 // hash is listed in an installed catalog. WINTRUST.DLL is bound by name once per process.
 #include <windows.h>
 
+#include "base/Handle.h"
+
 #include <cstdint>
 
 namespace rk {
@@ -45,8 +47,8 @@ public:
     bool Verify(const char* path);
     bool VerifyWide(const wchar_t* path);
     LONG VerifyEmbedded(const wchar_t* path);
-    // The catalog hash of the file in a LocalAlloc block the caller frees; false with null and 0.
-    bool HashFile(const wchar_t* path, DWORD* length, BYTE** hash);
+    // The catalog hash of the file in a LocalAlloc block; false with an empty block and 0.
+    bool HashFile(const wchar_t* path, DWORD* length, UniqueLocal& hash);
 
 private:
     HANDLE m_context = nullptr;

@@ -3,12 +3,12 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "engine/CheckEngine.h"
 #include "probes/BoundedText.h"
 #include "probes/FileFacts.h"
 #include "probes/ImageCheck.h"
 #include "probes/Md5.h"
 #include "probes/SignatureVerifier.h"
+#include "probes/SystemProbes.h"
 #include "probes/VersionInfoReader.h"
 
 namespace rk {
@@ -37,8 +37,8 @@ void FormatFactLines(const FileFacts& facts, char* block, uint32_t capacity) {
     FormatAtEnd(block, capacity, "是否签名: %s\r\n", facts.signedFile ? "是" : "否!!!!!");
 }
 
-int32_t CheckEngine::GatherFileFacts(const char* path, FileFacts* facts) {
-    if (!facts) return 0;
+bool GatherFileFacts(const char* path, FileFacts* facts) {
+    if (!facts) return false;
     facts->infected = IsImageInfected(path);
     ComputeFileMd5(path, facts->md5);
     WIN32_FILE_ATTRIBUTE_DATA attributes;
@@ -52,19 +52,19 @@ int32_t CheckEngine::GatherFileFacts(const char* path, FileFacts* facts) {
         if (reader.Load(path) && reader.GetFileVersion(&version, &length) && version)
             BoundedCopy(facts->version, sizeof facts->version, version);
         SignatureVerifier verifier;
-        facts->signedFile = verifier.Verify(path) ? 1 : 0;
+        facts->signedFile = verifier.Verify(path);
     }
-    return 1;
+    return true;
 }
 
-int32_t CheckEngine::AppendUserinitFacts(char* text, uint32_t size) {
+bool AppendUserinitFacts(char* text, uint32_t size) {
     char path[MAX_PATH] = {};
     ::GetWindowsDirectoryA(path, MAX_PATH);
     BoundedAppend(path, MAX_PATH, "\\system32\\userinit.exe");
     FileFacts facts;
     std::memset(&facts, 0, sizeof facts);
-    if (!::PathFileExistsA(path)) return 0;
-    if (!GatherFileFacts(path, &facts)) return 0;
+    if (!::PathFileExistsA(path)) return false;
+    if (!GatherFileFacts(path, &facts)) return false;
     char block[kFactBlockSize] = {};
     FormatFactLines(facts, block, sizeof block);
     if (size <= kBoundedMaxCapacity) BoundedAppend(text, size, block);

@@ -6,19 +6,16 @@
 
 namespace rk {
 
-VersionInfoReader::~VersionInfoReader() { std::free(m_block); }
-
 bool VersionInfoReader::Load(const char* path) {
     DWORD handle = 0;
     DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
     if (size == 0) return false;
-    std::free(m_block);
-    m_block = std::malloc(size);
+    m_block = AllocateBlock<unsigned char>(size);
     if (!m_block) return false;
-    if (!::GetFileVersionInfoA(path, 0, size, m_block)) return false;
+    if (!::GetFileVersionInfoA(path, 0, size, m_block.get())) return false;
     void* translations = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(m_block, "\\VarFileInfo\\Translation", &translations, &length)) return false;
+    if (!::VerQueryValueA(m_block.get(), "\\VarFileInfo\\Translation", &translations, &length)) return false;
     // An empty translation list holds no first entry to read.
     if (!translations || length < sizeof(DWORD)) return false;
     DWORD first = *static_cast<const DWORD*>(translations);
@@ -30,7 +27,7 @@ bool VersionInfoReader::GetFileVersion(char** value, UINT* length) {
     if (!m_block) return false;
     char key[MAX_PATH];
     ::wnsprintfA(key, MAX_PATH, "%s\\FileVersion", m_prefix);
-    return ::VerQueryValueA(m_block, key, reinterpret_cast<void**>(value), length) != FALSE;
+    return ::VerQueryValueA(m_block.get(), key, reinterpret_cast<void**>(value), length) != FALSE;
 }
 
 }  // namespace rk

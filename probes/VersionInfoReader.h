@@ -2,12 +2,14 @@
 // Reads a file's version resource and answers the FileVersion string of its first translation.
 #include <windows.h>
 
+#include "base/Scoped.h"
+
 namespace rk {
 
 class VersionInfoReader {
 public:
     VersionInfoReader() = default;
-    virtual ~VersionInfoReader();
+    virtual ~VersionInfoReader() = default;
     VersionInfoReader(const VersionInfoReader&) = delete;
     VersionInfoReader& operator=(const VersionInfoReader&) = delete;
 
@@ -21,7 +23,7 @@ public:
 
 private:
     char m_prefix[MAX_PATH] = {};
-    void* m_block = nullptr;
+    UniqueBlock<unsigned char> m_block;
 };
 
 }  // namespace rk

@@ -30,8 +30,8 @@ std::string SystemDir() {
 
 struct Ping {
     const char* host;
-    ProbeText out;
-    int32_t result = 0;
+    SlotWriter out;
+    bool result = false;
 };
 
 DWORD WINAPI PingThread(LPVOID p) {
@@ -41,10 +41,10 @@ DWORD WINAPI PingThread(LPVOID p) {
 }
 
 // Captures what the emitter prints through the command interpreter, as the product's captures do.
-AnsiString CaptureEmitter(const std::string& arguments, int32_t& result) {
+AnsiString CaptureEmitter(const std::string& arguments, bool& result) {
     std::string tempPath = TempFolder() + "QuorxxEmitTest.txt";
     std::string command = SystemDir() + "\\cmd.exe /c " + ExeFolder() + "netdiag_emit.exe " + arguments + " >" + tempPath;
-    ProbeText out;
+    SlotWriter out;
     result = CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out);
     CHECK(!FileExists(tempPath));
     return out.Text();
@@ -121,7 +121,7 @@ TEST_CASE("the command line and the temp file path are composed as the family ta
 }
 
 TEST_CASE("the output is captured byte for byte") {
-    int32_t result = 0;
+    bool result = false;
     for (long count : {0L, 100L, 4095L, 4096L, 4097L, 8192L, 10000L}) {
         CAPTURE(count);
         AnsiString text = CaptureEmitter(std::to_string(count), result);
@@ -140,13 +140,13 @@ TEST_CASE("the output is captured byte for byte") {
 TEST_CASE("a capture that cannot run its command leaves the header line alone") {
     std::string tempPath = TempFolder() + "QuorxxEmitTest.txt";
     SUBCASE("the command cannot start") {
-        ProbeText out;
+        SlotWriter out;
         CHECK(CaptureCommand("[emit]\r\n", "Z:\\no\\such\\program.exe", tempPath.c_str(), out) == 0);
         CHECK(out.Text() == "[emit]\r\n");
     }
     SUBCASE("the command leaves no output file") {
         std::string command = SystemDir() + "\\cmd.exe /c rem";
-        ProbeText out;
+        SlotWriter out;
         CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
         CHECK(out.Text() == "[emit]\r\n");
     }
@@ -157,7 +157,7 @@ TEST_CASE("a capture that cannot run its command leaves the header line alone") 
         DWORD written = 0;
         ::WriteFile(held.get(), "OLD RUN", 7, &written, nullptr);
         std::string command = SystemDir() + "\\cmd.exe /c " + ExeFolder() + "netdiag_emit.exe 10 >" + tempPath;
-        ProbeText out;
+        SlotWriter out;
         CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
         CHECK(out.Text() == "[emit]\r\n");
         held.reset();
@@ -167,7 +167,7 @@ TEST_CASE("a capture that cannot run its command leaves the header line alone") 
         std::string longTemp = "C:\\" + std::string(300, 't') + "\\";
         EnvironmentOverride tmp("TMP", longTemp);
         EnvironmentOverride temp("TEMP", longTemp);
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::CapturePing("127.0.0.1", out) == 0);
         CHECK(out.Text() == kPingHeader);
     }
@@ -182,7 +182,7 @@ TEST_CASE("the family's captures on this machine") {
             DWORD written = 0;
             ::WriteFile(stale.get(), "STALE", 5, &written, nullptr);
         }
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::CaptureIpConfig(out) == 1);
         CHECK(out.Text().compare(0, 21, "[Ip Config配置信息]\r\n") == 0);
         CHECK(out.Text().find("127.0.0.1") != AnsiString::npos);
@@ -192,14 +192,14 @@ TEST_CASE("the family's captures on this machine") {
         CHECK(!FileExists(file));
     }
     SUBCASE("netstat") {
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::CaptureNetStat(out) == 1);
         CHECK(out.Text().compare(0, 20, "[NetStat 配置信息]\r\n") == 0);
         CHECK(!FileExists(TempFolder() + "QuorxxNetstat.txt"));
     }
     SUBCASE("a tracert section holds what the command printed on its standard output") {
         // This system has no tracert.exe: the interpreter's complaint goes to its error stream.
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::CaptureTracert("127.0.0.1", out) == 1);
         CHECK(out.Text() == AnsiString("[tracert 命令信息]\r\n") + kSeparator);
         CHECK(!FileExists(TempFolder() + "\\Quorxxtracert.txt127.0.0.1"));

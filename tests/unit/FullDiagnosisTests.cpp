@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/NetProbeText.h"
+#include "netdiag/SectionLines.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/unit/LoopbackHttp.h"

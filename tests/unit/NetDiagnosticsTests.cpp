@@ -55,7 +55,7 @@ private:
 ProbeWork Instant(int thread) {
     return [thread](ProbeRun& run) {
         for (int slot : kThreadSlots[thread]) {
-            ProbeText text(&run.Slot(slot));
+            SlotWriter text(&run.Slot(slot));
             text.Set(SlotText(slot));
         }
     };
@@ -71,7 +71,7 @@ RunPlan InstantPlan() {
 
 TEST_CASE("shared slots keep what was complete when sealed") {
     SharedSlot slot;
-    ProbeText text(&slot);
+    SlotWriter text(&slot);
     text.Set("[header]\r\n");
     text.AppendFormat("%d bytes\r\n", 42);
     CHECK(slot.Seal() == "[header]\r\n42 bytes\r\n");
@@ -79,7 +79,7 @@ TEST_CASE("shared slots keep what was complete when sealed") {
     CHECK(text.Text() == "[header]\r\n42 bytes\r\nlate");
     CHECK(slot.Seal() == "[header]\r\n42 bytes\r\n");
 
-    ProbeText standalone;
+    SlotWriter standalone;
     standalone.Set("a");
     standalone.Append(AnsiString("b"));
     CHECK(standalone.Text() == "ab");
@@ -100,7 +100,7 @@ TEST_CASE("the output follows the slot order whatever order the probes end in") 
         std::vector<int> ended;
         RunPlan plan;
         plan.before = [](ProbeRun& run) {
-            ProbeText text(&run.Slot(15));
+            SlotWriter text(&run.Slot(15));
             text.Set("<before>");
         };
         for (int rank = 0; rank < kProbeThreadCount; ++rank) {
@@ -127,7 +127,7 @@ TEST_CASE("slot 2 is never output") {
     RunPlan plan = InstantPlan();
     plan.threads[4] = [](ProbeRun& run) {
         Instant(4)(run);
-        ProbeText text(&run.Slot(2));
+        SlotWriter text(&run.Slot(2));
         text.Set("<2>");
     };
     NetDiagnostics record;
@@ -151,13 +151,13 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     Gates gate(1);
     RunPlan plan = InstantPlan();
     plan.before = [&](ProbeRun& run) {
-        ProbeText text(&run.Slot(15));
+        SlotWriter text(&run.Slot(15));
         text.Set(kNetStatHeader);
         text.Append("first table\r\n");
     };
     // The download test waits for its download after its header.
     plan.threads[0] = [&](ProbeRun& run) {
-        ProbeText text(&run.Slot(4));
+        SlotWriter text(&run.Slot(4));
         text.Set(kDownloadHeader);
         ::WaitForSingleObject(gate[0], INFINITE);
         text.Append("speed\r\n");
@@ -165,7 +165,7 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     // Tracert fills a text of its own and stores it at the end.
     for (int thread : kTracertThreads) {
         plan.threads[thread] = [&, thread](ProbeRun& run) {
-            ProbeText local;
+            SlotWriter local;
             local.Set("[tracert 命令信息]\r\n");
             ::WaitForSingleObject(gate[0], INFINITE);
             run.Slot(kThreadSlots[thread][0]).Store(local.Text());
@@ -176,11 +176,11 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     SUBCASE("thread 2 stopped before its routing table capture") { stopInSecondCapture = false; }
     plan.threads[1] = [&, stopInSecondCapture](ProbeRun& run) {
         {
-            ProbeText text(&run.Slot(0));
+            SlotWriter text(&run.Slot(0));
             text.Set("<0>");
         }
         if (!stopInSecondCapture) ::WaitForSingleObject(gate[0], INFINITE);
-        ProbeText text(&run.Slot(15));
+        SlotWriter text(&run.Slot(15));
         text.Set(kNetStatHeader);
         ::WaitForSingleObject(gate[0], INFINITE);
         text.Append("second table\r\n");
@@ -218,7 +218,7 @@ TEST_CASE("timed-out runs with busy abandoned probes do not hold up later runs")
         RunPlan slow = InstantPlan();
         volatile LONG* flag = &stop[round];
         slow.threads[0] = [flag](ProbeRun& run) {
-            ProbeText text(&run.Slot(4));
+            SlotWriter text(&run.Slot(4));
             while (::InterlockedCompareExchange(const_cast<LONG*>(flag), 0, 0) == 0) {
                 std::vector<AnsiString> junk(32, AnsiString(300, 'x'));
                 text.Set(junk[0]);

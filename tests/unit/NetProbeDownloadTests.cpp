@@ -42,9 +42,9 @@ const char kLookupPage[] =
 
 struct ProbeRun {
     const char* url;
-    ProbeText* out;
-    int32_t (*probe)(const char*, ProbeText&);
-    int32_t result;
+    SlotWriter* out;
+    bool (*probe)(const char*, SlotWriter&);
+    bool result;
 };
 
 DWORD WINAPI RunProbe(void* p) {
@@ -64,7 +64,7 @@ TEST_CASE("download test against the loopback server") {
     const std::string local = TempFile("\\downQuortest.ini");
 
     SUBCASE("a successful download is timed and its file removed") {
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::DownloadTest(server.Url("/mirelon/mirelonup35.ini").c_str(), out) == 1);
         const std::string line = ResultLine(out.Text(), kDownloadHeader);
         INFO(line);
@@ -75,7 +75,7 @@ TEST_CASE("download test against the loopback server") {
         CHECK(server.RequestCount() == 1);
     }
     SUBCASE("a file past 4294968 bytes gets a sound speed") {
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::DownloadTest(server.Url("/big.ini").c_str(), out) == 1);
         const std::string line = ResultLine(out.Text(), kDownloadHeader);
         INFO(line);
@@ -90,8 +90,8 @@ TEST_CASE("download test against the loopback server") {
     SUBCASE("an HTTP error status still delivers a page") {
         // urlmon reports S_OK for an error status and stores the error page, so the probe times
         // that page like any other file.
-        ProbeText out;
-        const int32_t result = NetDiagnostics::DownloadTest(server.Url("/mirelon/missing.ini").c_str(), out);
+        SlotWriter out;
+        const bool result = NetDiagnostics::DownloadTest(server.Url("/mirelon/missing.ini").c_str(), out);
         const std::string line = ResultLine(out.Text(), kDownloadHeader);
         INFO(line);
         if (result == 1) {
@@ -106,7 +106,7 @@ TEST_CASE("download test against the loopback server") {
 
 TEST_CASE("download test against a port without a server") {
     const std::string url = "http://127.0.0.1:" + std::to_string(rk_test::ClosedLoopbackPort()) + "/mirelon/mirelonup35.ini";
-    ProbeText out;
+    SlotWriter out;
     CHECK(NetDiagnostics::DownloadTest(url.c_str(), out) == 0);
     const std::string line = ResultLine(out.Text(), kDownloadHeader);
     INFO(line);
@@ -121,9 +121,9 @@ TEST_CASE("a probe stopped while the server stays silent leaves its header") {
     SilentServer server;
     REQUIRE(server.Start());
     SharedSlot slot;
-    ProbeText out(&slot);
+    SlotWriter out(&slot);
     const std::string url = server.Url("/mirelon/mirelonup35.ini");
-    ProbeRun run{url.c_str(), &out, probe == 0 ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, -1};
+    ProbeRun run{url.c_str(), &out, probe == 0 ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, false};
     UniqueHandle thread(::CreateThread(nullptr, 0, &RunProbe, &run, 0, nullptr));
     REQUIRE(thread);
     // Whatever happens below, the server goes and the probe thread ends before `run` does.
@@ -155,7 +155,7 @@ TEST_CASE("public address lookup against the loopback server") {
     const std::string local = TempFile("\\Quoripseeker.ini");
 
     auto lookup = [&](const char* path, int32_t expected) {
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::PublicAddressLookup(server.Url(path).c_str(), out) == expected);
         return out.Text();
     };
@@ -172,14 +172,14 @@ TEST_CASE("public address lookup against the loopback server") {
         CHECK_FALSE(FileExists(local));
     }
     SUBCASE("an HTTP error page holds no result") {
-        ProbeText out;
-        const int32_t result = NetDiagnostics::PublicAddressLookup(server.Url("/error").c_str(), out);
+        SlotWriter out;
+        const bool result = NetDiagnostics::PublicAddressLookup(server.Url("/error").c_str(), out);
         CHECK(out.Text() == std::string(kLookupHeader) + (result == 0 ? "\r\n连接IpSeeker失败\r\n" : "") + kSeparator);
         CHECK_FALSE(FileExists(local));
     }
     SUBCASE("a failed download") {
         const std::string url = "http://127.0.0.1:" + std::to_string(rk_test::ClosedLoopbackPort()) + "/";
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::PublicAddressLookup(url.c_str(), out) == 0);
         CHECK(out.Text() == std::string(kLookupHeader) + "\r\n连接IpSeeker失败\r\n" + kSeparator);
     }

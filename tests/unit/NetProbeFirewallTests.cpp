@@ -108,8 +108,8 @@ private:
 };
 
 std::string StateLine() {
-    ProbeText out;
-    CHECK(NetDiagnostics::AppendFirewallState(out) == 0);
+    SlotWriter out;
+    NetDiagnostics::AppendFirewallState(out);
     return out.Text();
 }
 
@@ -177,25 +177,25 @@ TEST_CASE("known firewall processes") {
     CHECK(std::string(NetDiagnostics::kKnownFirewallProcesses[21]) == "pshost.exe");
 
     SUBCASE("none running: the state line and the separator") {
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::FirewallReport(out) == 1);
         CHECK(out.Text() == StateLine() + kSeparator);
     }
     SUBCASE("a process whose executable names its company") {
         FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE");
         REQUIRE(dummy.ready());
-        ProbeText lines;
+        SlotWriter lines;
         CHECK(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
         CHECK(lines.Text() == "可能的防火墙进程:" + dummy.path() + " --- 测试防火墙公司\r\n");
 
-        ProbeText out;
+        SlotWriter out;
         CHECK(NetDiagnostics::FirewallReport(out) == 1);
         CHECK(out.Text() == StateLine() + lines.Text() + kSeparator);
     }
     SUBCASE("a process without a version resource") {
         FirewallDummy dummy(ExeFolder() + "plain\\KPFW32.EXE");
         REQUIRE(dummy.ready());
-        ProbeText lines;
+        SlotWriter lines;
         CHECK_FALSE(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
         CHECK(lines.Text() == "可能的防火墙进程:" + dummy.path() + "\r\n");
     }
@@ -204,7 +204,7 @@ TEST_CASE("known firewall processes") {
         FirewallDummy company(ExeFolder() + "company\\KPFW32.EXE");
         REQUIRE(plain.ready());
         REQUIRE(company.ready());
-        ProbeText lines;
+        SlotWriter lines;
         CHECK(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
         // Process order is the snapshot's; either way the company line ends the search.
         const std::string companyLine = "可能的防火墙进程:" + company.path() + " --- 测试防火墙公司\r\n";
@@ -214,7 +214,7 @@ TEST_CASE("known firewall processes") {
     SUBCASE("other names find nothing") {
         FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE");
         REQUIRE(dummy.ready());
-        ProbeText lines;
+        SlotWriter lines;
         CHECK_FALSE(NetDiagnostics::FindFirewallProcess("pfw.exe", lines));
         CHECK(lines.Text().empty());
     }

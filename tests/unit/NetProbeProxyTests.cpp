@@ -16,7 +16,7 @@ const char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Sett
 const char kHeader[] = "[网络代理信息]\r\n";
 
 std::string Report() {
-    ProbeText out;
+    SlotWriter out;
     CHECK(NetDiagnostics::ProxyReport(out) == 1);
     return out.Text();
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "netdiag/NetProbeText.h"
+#include "netdiag/SectionLines.h"
 
 using namespace rk;
 

@@ -8,7 +8,7 @@ add_executable(test_netprobes
   NetProbeDownloadTests.cpp
   NetProbeFirewallTests.cpp
   LoopbackHttp.cpp)
-target_link_libraries(test_netprobes PRIVATE rk_test_main rekkor_netdiag rekkor_base ws2_32 shlwapi advapi32)
+target_link_libraries(test_netprobes PRIVATE rk_test_main rk_netdiag rk_base ws2_32 shlwapi advapi32)
 set_target_properties(test_netprobes PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RK_NETPROBES_DIR})
 
 # Stand-ins for a third-party firewall, both named KPFW32.EXE: one names its company.
@@ -19,7 +19,7 @@ set_target_properties(fw_dummy_plain PROPERTIES OUTPUT_NAME KPFW32 SUFFIX ".EXE"
 
 # The state line under other Windows versions: one copy per version, named for Wine's AppDefaults.
 add_executable(fw_state_probe netprobes/FirewallStateProbe.cpp)
-target_link_libraries(fw_state_probe PRIVATE rekkor_netdiag rekkor_base)
+target_link_libraries(fw_state_probe PRIVATE rk_netdiag rk_base)
 set_target_properties(fw_state_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RK_NETPROBES_DIR})
 foreach(version winxp vista win2k win2003)
   add_custom_command(TARGET fw_state_probe POST_BUILD

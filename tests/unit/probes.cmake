@@ -19,14 +19,14 @@ add_executable(test_probes
   ${RK_PROBES_SRC}/Md5Tests.cpp
   ${RK_PROBES_SRC}/SignatureTests.cpp
   ${RK_PROBES_SRC}/VersionReaderTests.cpp)
-target_link_libraries(test_probes PRIVATE rk_test_main rekkor_engine rekkor_base)
+target_link_libraries(test_probes PRIVATE rk_test_main rk_probes rk_base)
 set_target_properties(test_probes PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RK_PROBES_DIR})
 add_dependencies(test_probes rk_versioned rk_other_table rk_plain)
 rk_add_wine_test(NAME unit_probes TARGET test_probes)
 
 # Changes the prefix's system32 and desktop, so it never runs beside the window tests.
 add_executable(test_probe_report ${RK_PROBES_SRC}/ProbeReportTests.cpp)
-target_link_libraries(test_probe_report PRIVATE rk_test_main rekkor_startup rekkor_engine rekkor_base uuid)
+target_link_libraries(test_probe_report PRIVATE rk_test_main rk_startup rk_probes rk_engine rk_base uuid)
 set_target_properties(test_probe_report PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RK_PROBES_DIR})
 add_custom_command(TARGET test_probe_report POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:engine_recording> ${RK_PROBES_DIR}/check.dll)

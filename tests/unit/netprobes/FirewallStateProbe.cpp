@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
-    rk::ProbeText out;
+    rk::SlotWriter out;
     rk::NetDiagnostics::AppendFirewallState(out);
     FILE* file = std::fopen(argv[1], "wb");
     if (!file) return 1;

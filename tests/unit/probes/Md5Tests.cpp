@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TestFiles.h"
-#include "engine/CheckEngine.h"
+#include "probes/SystemProbes.h"
 #include "probes/FileFacts.h"
 #include "probes/Md5.h"
 
@@ -117,15 +117,14 @@ TEST_CASE("an unreadable file shows 32 zeros as its digest") {
     REQUIRE(locked.ok());
     HANDLE h = ::CreateFileA(locked.path(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     REQUIRE(h != INVALID_HANDLE_VALUE);
-    CheckEngine engine;
     FileFacts facts;
     std::memset(&facts, 0, sizeof facts);
-    CHECK(engine.GatherFileFacts(locked.path(), &facts) == 1);
+    CHECK(GatherFileFacts(locked.path(), &facts));
     ::CloseHandle(h);
     CHECK(facts.infected == 1);
     CHECK(facts.size == 64);
     char block[kFactBlockSize] = {};
     FormatFactLines(facts, block, sizeof block);
     CHECK(std::string(block).rfind("MD5: 00000000000000000000000000000000\r\n文件大小: 64\r\n版本信息: \r\n", 0) == 0);
-    CHECK(engine.GatherFileFacts(locked.path(), nullptr) == 0);
+    CHECK(!GatherFileFacts(locked.path(), nullptr));
 }

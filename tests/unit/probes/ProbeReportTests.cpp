@@ -10,6 +10,7 @@
 
 #include "app/StartupReport.h"
 #include "engine/CheckEngine.h"
+#include "probes/SystemProbes.h"
 #include "probes/Md5.h"
 #include "probes/SignatureVerifier.h"
 #include "tests/common/ExpectedText.h"
@@ -45,8 +46,7 @@ std::string ExpectedFacts(const char* file, const char* version) {
 }
 
 std::string Sections(char* text, uint32_t size) {
-    CheckEngine engine;
-    CHECK(engine.AppendProbeSections(text, size) == 1);
+    AppendProbeSections(text, size);
     return text;
 }
 
@@ -66,40 +66,35 @@ TEST_CASE("the sections are cut at the buffer's end") {
         char buffer[64];
         std::memset(buffer, '#', sizeof buffer);
         std::memcpy(buffer, "engine", 7);
-        CheckEngine engine;
-        CHECK(engine.AppendProbeSections(buffer + 6, 10) == 1);
+        AppendProbeSections(buffer + 6, 10);
         CHECK(std::string(buffer) == "engine[userinit");
         CHECK(buffer[15] == '\0');
         CHECK(buffer[16] == '#');
     }
     SUBCASE("size 1 appends nothing visible") {
         char buffer[4] = {'\0', '#', '#', '#'};
-        CheckEngine engine;
-        CHECK(engine.AppendProbeSections(buffer, 1) == 1);
+        AppendProbeSections(buffer, 1);
         CHECK(buffer[0] == '\0');
         CHECK(buffer[1] == '#');
     }
     SUBCASE("a negative size appends nothing at all") {
         char buffer[4] = {'\0', '#', '#', '#'};
-        CheckEngine engine;
-        CHECK(engine.AppendProbeSections(buffer, 0x80000000u) == 1);
-        CHECK(engine.AppendUserinitFacts(buffer, 0xFFFFFFFFu) == 0);
+        AppendProbeSections(buffer, 0x80000000u);
+        CHECK(AppendUserinitFacts(buffer, 0xFFFFFFFFu) == 0);
         CHECK(buffer[0] == '\0');
         CHECK(buffer[1] == '#');
     }
     SUBCASE("text without a terminator within size is left alone") {
         char buffer[8];
         std::memset(buffer, '#', sizeof buffer);
-        CheckEngine engine;
-        CHECK(engine.AppendProbeSections(buffer, sizeof buffer) == 1);
+        AppendProbeSections(buffer, sizeof buffer);
         for (char c : buffer) CHECK(c == '#');
     }
     SUBCASE("the fact block is cut by the room it is given") {
         char buffer[40];
         std::memset(buffer, '#', sizeof buffer);
         buffer[0] = '\0';
-        CheckEngine engine;
-        CHECK(engine.AppendUserinitFacts(buffer, 30) == 0);
+        CHECK(AppendUserinitFacts(buffer, 30) == 0);
         CHECK(std::strlen(buffer) == 29);
         CHECK(std::string(buffer).rfind("MD5: ", 0) == 0);
         CHECK(buffer[30] == '#');
@@ -112,9 +107,8 @@ TEST_CASE("the userinit.exe section shows the four facts and the verdict") {
     char buffer[2048] = {};
     std::string facts = ExpectedFacts("rk_versioned.exe", "5.1.2600.5512 (xpsp.080413-2105)");
     CHECK(Sections(buffer, sizeof buffer) == kHeader + facts + "未被感染\r\n" + kSeparator);
-    CheckEngine engine;
     char text[2048] = {};
-    CHECK(engine.AppendUserinitFacts(text, sizeof text) == 0);
+    CHECK(AppendUserinitFacts(text, sizeof text) == 0);
     CHECK(std::string(text) == facts);
 }
 
@@ -127,35 +121,34 @@ TEST_CASE("a startup program that looks infected gets the verdict 被感染") {
 }
 
 TEST_CASE("the desktop shortcut's target") {
-    CheckEngine engine;
     SUBCASE("a link on the desktop") {
         DesktopLink link(kTarget);
         char target[MAX_PATH] = {};
-        CHECK(engine.GetDesktopShortcutTarget(target, MAX_PATH) == 1);
+        CHECK(GetDesktopShortcutTarget(target, MAX_PATH) == 1);
         CHECK(std::string(target) == kTarget);
     }
     SUBCASE("a target longer than the capacity is cut") {
         DesktopLink link(kTarget);
         char target[16];
         std::memset(target, '#', sizeof target);
-        CHECK(engine.GetDesktopShortcutTarget(target, 8) == 1);
+        CHECK(GetDesktopShortcutTarget(target, 8) == 1);
         CHECK(std::string(target) == "C:\\wind");
         CHECK(target[8] == '#');
         std::memset(target, '#', sizeof target);
-        CHECK(engine.GetDesktopShortcutTarget(target, 0) == 1);
+        CHECK(GetDesktopShortcutTarget(target, 0) == 1);
         CHECK(target[0] == '#');
     }
     SUBCASE("no link") {
         ::DeleteFileA(DesktopLinkPath().c_str());
         char target[MAX_PATH] = "untouched";
-        CHECK(engine.GetDesktopShortcutTarget(target, MAX_PATH) == 0);
+        CHECK(GetDesktopShortcutTarget(target, MAX_PATH) == 0);
         CHECK(std::string(target) == "untouched");
     }
     SUBCASE("a folder named Daveno.lnk") {
         ::DeleteFileA(DesktopLinkPath().c_str());
         DesktopFolder folder;
         char target[MAX_PATH] = "untouched";
-        CHECK(engine.GetDesktopShortcutTarget(target, MAX_PATH) == 0);
+        CHECK(GetDesktopShortcutTarget(target, MAX_PATH) == 0);
         CHECK(std::string(target) == "untouched");
         char buffer[512] = {};
         ::DeleteFileA(UserinitPath().c_str());
@@ -169,7 +162,7 @@ TEST_CASE("the desktop shortcut's target") {
         ::WriteFile(h, "not a link", 10, &written, nullptr);
         ::CloseHandle(h);
         char target[MAX_PATH] = "untouched";
-        CHECK(engine.GetDesktopShortcutTarget(target, MAX_PATH) == 0);
+        CHECK(GetDesktopShortcutTarget(target, MAX_PATH) == 0);
         ::DeleteFileA(path.c_str());
     }
 }

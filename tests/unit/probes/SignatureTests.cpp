@@ -175,11 +175,11 @@ TEST_CASE("signature routes") {
         CHECK_FALSE(verifier.Verify(file.path()));
         CHECK(g.hashes == 1);
         DWORD length = 9;
-        BYTE* hash = reinterpret_cast<BYTE*>(1);
+        UniqueLocal hash(::LocalAlloc(LMEM_ZEROINIT, 4));
         std::wstring wide = L"rk_sign.exe";
-        CHECK_FALSE(verifier.HashFile(wide.c_str(), &length, &hash));
+        CHECK_FALSE(verifier.HashFile(wide.c_str(), &length, hash));
         CHECK(length == 0);
-        CHECK(hash == nullptr);
+        CHECK_FALSE(hash);
     }
     SUBCASE("a file that cannot be opened cannot be hashed") {
         g.trustResult = -1;

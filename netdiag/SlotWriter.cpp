@@ -1,20 +1,20 @@
-#include "netdiag/ProbeText.h"
+#include "netdiag/SlotWriter.h"
 
 #include <cstdarg>
 
 namespace rk {
 
-void ProbeText::Set(const AnsiString& text) {
+void SlotWriter::Set(const AnsiString& text) {
     m_text = text;
     Publish();
 }
 
-void ProbeText::Append(const AnsiString& text) {
+void SlotWriter::Append(const AnsiString& text) {
     m_text += text;
     Publish();
 }
 
-void ProbeText::AppendFormat(const char* format, ...) {
+void SlotWriter::AppendFormat(const char* format, ...) {
     va_list args;
     va_start(args, format);
     m_text += FormatAnsiV(format, args);
@@ -22,22 +22,19 @@ void ProbeText::AppendFormat(const char* format, ...) {
     Publish();
 }
 
-void ProbeText::Publish() {
+void SlotWriter::Publish() {
     if (m_slot) m_slot->Store(m_text);
 }
 
 void SharedSlot::Store(const AnsiString& text) {
-    ::EnterCriticalSection(&m_lock);
+    LockGuard hold(m_lock);
     if (!m_sealed) m_text = text;
-    ::LeaveCriticalSection(&m_lock);
 }
 
 AnsiString SharedSlot::Seal() {
-    ::EnterCriticalSection(&m_lock);
+    LockGuard hold(m_lock);
     m_sealed = true;
-    AnsiString text = m_text;
-    ::LeaveCriticalSection(&m_lock);
-    return text;
+    return m_text;
 }
 
 }  // namespace rk

@@ -1,4 +1,4 @@
-#include "netdiag/NetProbeText.h"
+#include "netdiag/SectionLines.h"
 
 #include <cstring>
 

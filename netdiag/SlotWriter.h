@@ -2,7 +2,7 @@
 // The text a network probe writes into its result slot.
 //
 // How stopping works: the run never kills a probe thread (a thread killed while it holds the
-// process heap's lock would freeze every later allocation). A probe writes through a ProbeText
+// process heap's lock would freeze every later allocation). A probe writes through a SlotWriter
 // whose every completed write is published to a shared slot under that slot's lock. When the run
 // stops waiting, it seals every slot: the slot keeps what was complete at that moment, and later
 // writes of the abandoned probe go nowhere. The shared slots outlive the run for as long as any
@@ -10,19 +10,20 @@
 #include <windows.h>
 
 #include "base/AnsiString.h"
+#include "base/Scoped.h"
 
 namespace rk {
 
 class SharedSlot;
 
-class ProbeText {
+class SlotWriter {
 public:
     // A standalone text, as the tests use it.
-    ProbeText() = default;
+    SlotWriter() = default;
     // A text that publishes into a shared slot.
-    explicit ProbeText(SharedSlot* slot) : m_slot(slot) {}
-    ProbeText(const ProbeText&) = delete;
-    ProbeText& operator=(const ProbeText&) = delete;
+    explicit SlotWriter(SharedSlot* slot) : m_slot(slot) {}
+    SlotWriter(const SlotWriter&) = delete;
+    SlotWriter& operator=(const SlotWriter&) = delete;
 
     void Set(const AnsiString& text);
     void Append(const AnsiString& text);
@@ -41,8 +42,7 @@ private:
 // One result slot shared between the run and a probe thread.
 class SharedSlot {
 public:
-    SharedSlot() { ::InitializeCriticalSection(&m_lock); }
-    ~SharedSlot() { ::DeleteCriticalSection(&m_lock); }
+    SharedSlot() = default;
     SharedSlot(const SharedSlot&) = delete;
     SharedSlot& operator=(const SharedSlot&) = delete;
 
@@ -52,7 +52,7 @@ public:
     AnsiString Seal();
 
 private:
-    CRITICAL_SECTION m_lock;
+    CriticalSection m_lock;
     AnsiString m_text;
     bool m_sealed = false;
 };
