@@ -1,73 +1,120 @@
 #include "app/ReportDialog.h"
 
+#include <process.h>
 #include <richedit.h>
 
+#include <memory>
+
 #include "app/AboutDialog.h"
+#include "app/NetDiagnosisWorker.h"
 #include "app/WaitDialog.h"
 #include "res/resource.h"
 
 namespace rk {
 
-ReportDialog::ReportDialog(HWND parent)
-    : Dialog(IDD_MAIN, parent), m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+namespace {
 
-ReportDialog::~ReportDialog() = default;
+const char kRunStartedText[] = "请耐心等待，此过程可能需要大约3分钟左右......";
+const char kDoneStatusText[] = "网络诊断结束......";
+const char kDoneBoxText[] = "网络诊断结束!";
+const char kTimedOutStatusText[] = "网络诊断超时失败!!!";
+const char kTimedOutBoxText[] = "网络诊断超时失败!";
+const char kStartHintText[] = "如果升级有问题，请点击网络诊断";
+const char kBoxCaption[] = "Mirelon";
 
-MessageMap ReportDialog::GetMessageMap() const {
-    static const MessageMapEntry kMap[] = {
-        OnMessageEntry(WM_SYSCOMMAND, &ReportDialog::OnSysCommand),
-        OnMessageEntry(WM_PAINT, &ReportDialog::OnPaint),
-        OnMessageEntry(WM_QUERYDRAGICON, &ReportDialog::OnQueryDragIcon),
-        OnMessageEntry(WM_SIZE, &ReportDialog::OnSize),
-        OnCommandEntry(IDC_NET_DIAG, &ReportDialog::OnNetDiagnosis),
-        OnCommandEntry(IDC_SAVE, &ReportDialog::OnSaveToFile),
-    };
-    return {kMap, sizeof kMap / sizeof kMap[0]};
-}
+const int kLockedButtons[] = {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE};
 
-void ReportDialog::DoDataExchange() { BindControl(IDC_REPORT_EDIT, m_reportEdit); }
+}  // namespace
 
-BOOL ReportDialog::OnInitDialog() {
-    Dialog::OnInitDialog();
+ReportDialog::ReportDialog(HWND owner)
+    : Dialog(IDD_MAIN, owner), m_icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
-    if (HMENU menu = ::GetSystemMenu(m_hwnd, FALSE)) {
-        char about[256] = {};
-        if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about) > 0 && about[0]) {
-            ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
-        }
-    }
+bool ReportDialog::OnInit() {
+    m_reportEdit.Attach(GetItem(IDC_REPORT_EDIT));
+    AddAboutToSystemMenu();
     SendMsg(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMsg(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 
     {
-        WaitDialog wait;
-        wait.m_reportOwner = this;
+        WaitDialog wait(m_hwnd, m_reportText);
         wait.DoModal();
     }
+    ShowReport();
+    ::SetWindowTextA(m_hwnd, nullptr);
+    return true;
+}
 
+void ReportDialog::AddAboutToSystemMenu() {
+    HMENU menu = ::GetSystemMenu(m_hwnd, FALSE);
+    if (!menu) return;
+    char about[256] = {};
+    if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about) > 0 && about[0]) {
+        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
+    }
+}
+
+void ReportDialog::ShowReport() {
     // The control is empty here, so replacing the whole selection leaves exactly the report.
     LRESULT length = m_reportEdit.SendMsg(WM_GETTEXTLENGTH);
     CHARRANGE range = {0, static_cast<LONG>(length)};
     m_reportEdit.SendMsg(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     m_reportEdit.SendMsg(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(m_reportText.c_str()));
     m_initialText = m_reportEdit.GetText();
-
-    ::SetWindowTextA(m_hwnd, nullptr);
-    return TRUE;
 }
 
-LRESULT ReportDialog::OnSysCommand(WPARAM id, LPARAM) {
-    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        AboutDialog about;
-        about.DoModal();
-        return 0;
+bool ReportDialog::OnCommand(int code, int id, LPARAM lParam) {
+    // A disabled button's command is dropped, also when it comes as Enter, Esc or the close box:
+    // the disabled Exit button is what keeps the window open during a diagnosis.
+    HWND control = GetItem(id);
+    if (control && !::IsWindowEnabled(control)) return true;
+    return Dialog::OnCommand(code, id, lParam);
+}
+
+bool ReportDialog::OnButtonClicked(int id) {
+    switch (id) {
+    case IDOK:  // the copy button; it never ends the dialog
+        OnCopyToClipboard();
+        return true;
+    case IDC_SAVE:
+        OnSaveToFile();
+        return true;
+    case IDC_NET_DIAG:
+        OnNetDiagnosis();
+        return true;
+    default:
+        return Dialog::OnButtonClicked(id);
     }
-    return kDefaultProcessing;
 }
 
-LRESULT ReportDialog::OnPaint(WPARAM, LPARAM) {
-    if (!IsIconic()) return kDefaultProcessing;
+bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;
+        {
+            AboutDialog about;
+            about.DoModal();
+        }
+        result = 0;
+        return true;
+    case WM_PAINT:
+        if (!PaintIconic()) return false;
+        result = 0;
+        return true;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(m_icon);
+        return true;
+    case kNetDiagnosisDone:
+        OnNetDiagnosisDone(wParam != 0, reinterpret_cast<AnsiString*>(lParam));
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ReportDialog::PaintIconic() {
+    if (!IsIconic()) return false;
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(m_hwnd, &paint);
     SendMsg(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -79,11 +126,31 @@ LRESULT ReportDialog::OnPaint(WPARAM, LPARAM) {
     int y = (client.bottom - client.top - iconHeight + 1) / 2;
     ::DrawIcon(dc, x, y, m_icon);
     ::EndPaint(m_hwnd, &paint);
-    return 0;
+    return true;
 }
 
-LRESULT ReportDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_icon); }
+void ReportDialog::LockButtons(bool locked) {
+    for (int id : kLockedButtons) EnableItem(id, !locked);
+}
 
-LRESULT ReportDialog::OnSize(WPARAM, LPARAM) { return kDefaultProcessing; }
+void ReportDialog::OnNetDiagnosis() {
+    LockButtons(true);
+    SetItemText(IDC_STATUS_TEXT, kRunStartedText);
+    if (_beginthread(NetDiagnosisThread, 0, this) == static_cast<uintptr_t>(-1)) {
+        // Without a worker nothing would ever unlock the window, and it could not be closed.
+        LockButtons(false);
+        SetItemText(IDC_STATUS_TEXT, kStartHintText);
+    }
+}
+
+void ReportDialog::OnNetDiagnosisDone(bool inTime, AnsiString* diagnosis) {
+    std::unique_ptr<AnsiString> text(diagnosis);
+    SetItemText(IDC_STATUS_TEXT, inTime ? kDoneStatusText : kTimedOutStatusText);
+    ::MessageBoxA(m_hwnd, inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
+    // A second diagnosis replaces the first.
+    AnsiString report = text ? m_initialText + *text : m_initialText;
+    m_reportEdit.SetText(report.c_str());
+    LockButtons(false);
+}
 
 }  // namespace rk

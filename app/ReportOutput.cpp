@@ -39,7 +39,7 @@ void EmptyTheClipboard(HWND owner) {
 
 }  // namespace
 
-void ReportDialog::OnOK() {
+void ReportDialog::OnCopyToClipboard() {
     CHARRANGE all = {0, -1};
     m_reportEdit.SendMsg(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
     EmptyTheClipboard(m_hwnd);

@@ -6,6 +6,7 @@
 #include "engine/CheckEngine.h"
 #include "probes/BoundedText.h"
 #include "probes/SystemProbes.h"
+#include "res/resource.h"
 
 namespace rk {
 
@@ -69,6 +70,15 @@ bool MakeStartupReport(CheckEngine& engine, AnsiString& out) {
     ReportBuffer buffer;  // lives outside the guard so a fault never skips its release
     RunState state{&engine, &out, &buffer};
     return RunGuarded(&RunGuardedSteps, &state);
+}
+
+void __cdecl StartupReportThread(void* param) {
+    const StartupJob job = *static_cast<const StartupJob*>(param);
+    CheckEngine engine;
+    MakeStartupReport(engine, *job.out);
+    // Posted, never sent: the text is in place before the wait dialog can end. The engine is
+    // unloaded afterwards, when `engine` goes out of scope.
+    ::PostMessageA(job.notify, WM_COMMAND, ID_REPORT_DONE, 0);
 }
 
 }  // namespace rk

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 
 #include "base/AnsiString.h"
@@ -14,5 +16,16 @@ constexpr uint32_t kReportBufferSize = 1048576;
 // engine or the probes ends the work early; the buffer is released on every path. Returns
 // false when the work was cut short by a fault.
 bool MakeStartupReport(CheckEngine& engine, AnsiString& out);
+
+// What the start-up worker is given: where to write the report and whom to tell.
+struct StartupJob {
+    HWND notify;
+    AnsiString* out;
+};
+
+// The start-up worker: makes the report with an engine of its own, posts the command
+// ID_REPORT_DONE to job->notify, and only then unloads the engine. Its argument is a StartupJob,
+// read before anything else.
+void __cdecl StartupReportThread(void* job);
 
 }  // namespace rk

@@ -2,49 +2,34 @@
 
 #include <process.h>
 
-#include "app/ReportDialog.h"
 #include "app/StartupReport.h"
-#include "engine/CheckEngine.h"
 #include "res/resource.h"
 
 namespace rk {
 
-WaitDialog::WaitDialog(HWND parent) : Dialog(IDD_WAIT, parent) {}
+WaitDialog::WaitDialog(HWND owner, AnsiString& report) : Dialog(IDD_WAIT, owner), m_report(report) {}
 
-MessageMap WaitDialog::GetMessageMap() const {
-    static const MessageMapEntry kMap[] = {
-        OnMessageEntry(WM_CLOSE, &WaitDialog::OnClose),
-    };
-    return {kMap, sizeof kMap / sizeof kMap[0]};
+bool WaitDialog::OnInit() {
+    m_job = StartupJob{m_hwnd, &m_report};
+    // Without a worker nothing would end this dialog: open the window with an empty report.
+    if (_beginthread(&StartupReportThread, 0, &m_job) == static_cast<uintptr_t>(-1)) End(IDCANCEL);
+    return true;
 }
 
-BOOL WaitDialog::OnInitDialog() {
-    Dialog::OnInitDialog();
-    if (m_reportOwner) _beginthread(&StartupReportThread, 0, this);
-    return TRUE;
-}
-
-bool WaitDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (wParam == ID_REPORT_DONE) {
-        OnCancel();
+bool WaitDialog::OnCommand(int, int id, LPARAM) {
+    if (id == ID_REPORT_DONE) {
+        End(IDCANCEL);
         return true;
     }
-    // Enter and Esc would end the dialog while the worker still writes into the main dialog;
-    // they are ignored like the close box.
-    if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) return true;
-    return RouteCommand(wParam, lParam);
+    // Enter, Esc and everything else would end the dialog while the worker still writes the
+    // report; they are ignored like the close box.
+    return true;
 }
 
-LRESULT WaitDialog::OnClose(WPARAM, LPARAM) { return 0; }
-
-void __cdecl StartupReportThread(void* param) {
-    WaitDialog* wait = static_cast<WaitDialog*>(param);
-    ReportDialog* owner = wait->m_reportOwner;
-    CheckEngine engine;
-    MakeStartupReport(engine, owner->m_reportText);
-    // Posted, never sent: the text is in place before the wait dialog can end. The engine is
-    // unloaded afterwards, when `engine` goes out of scope.
-    ::PostMessageA(wait->GetHwnd(), WM_COMMAND, ID_REPORT_DONE, 0);
+bool WaitDialog::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+    if (message != WM_CLOSE) return false;
+    result = 0;
+    return true;
 }
 
 }  // namespace rk

@@ -1,27 +1,24 @@
 #pragma once
+#include "app/StartupReport.h"
+#include "base/AnsiString.h"
 #include "ui/Dialog.h"
 
 namespace rk {
 
-class ReportDialog;
-
-// Shown while the start-up worker makes the report; closes only on ID_REPORT_DONE.
+// Shown while the start-up worker makes the report into `report`; closes only on the worker's
+// ID_REPORT_DONE. The worker owns the engine, not this dialog.
 class WaitDialog : public Dialog {
 public:
-    explicit WaitDialog(HWND parent = nullptr);
-
-    ReportDialog* m_reportOwner = nullptr;
+    WaitDialog(HWND owner, AnsiString& report);
 
 protected:
-    bool OnCommand(WPARAM wParam, LPARAM lParam) override;
-    BOOL OnInitDialog() override;
-    MessageMap GetMessageMap() const override;
+    bool OnInit() override;
+    bool OnCommand(int code, int id, LPARAM lParam) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    LRESULT OnClose(WPARAM, LPARAM);
+    AnsiString& m_report;
+    StartupJob m_job = {};  // read by the worker before it posts ID_REPORT_DONE
 };
-
-// The start-up worker's entry; its argument is the wait dialog.
-void __cdecl StartupReportThread(void* waitDialog);
 
 }  // namespace rk

@@ -1,24 +1,12 @@
-# Test builds of the tool whose diagnosis aims at this machine under a short bound, made from
-# Rekkor's own sources with RK_LOOPBACK_BOUND_MS. The shipped Rekkor.exe has no such mode.
-get_target_property(rk_app_sources Rekkor SOURCES)
-get_target_property(rk_app_dir Rekkor SOURCE_DIR)
-get_target_property(rk_app_libs Rekkor LINK_LIBRARIES)
-set(rk_app_paths)
-foreach(source ${rk_app_sources})
-  if(IS_ABSOLUTE ${source})
-    list(APPEND rk_app_paths ${source})
-  else()
-    list(APPEND rk_app_paths ${rk_app_dir}/${source})
-  endif()
-endforeach()
-
+# Test builds of the tool whose diagnosis aims at this machine under a short bound: the tool's own
+# objects with a loopback targets source in place of the product's. The shipped Rekkor.exe has no
+# such mode.
 # rk_loopback_layout(<name> <bound in ms> [<engine target>]): e2e/<name>/Rekkor.exe built that way.
 function(rk_loopback_layout name bound)
   set(exe RekkorLoopback_${name})
-  add_executable(${exe} WIN32 ${rk_app_paths})
+  add_executable(${exe} WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/LoopbackTargets.cpp)
   target_compile_definitions(${exe} PRIVATE RK_LOOPBACK_BOUND_MS=${bound})
-  target_include_directories(${exe} PRIVATE ${CMAKE_SOURCE_DIR}/res)
-  target_link_libraries(${exe} PRIVATE ${rk_app_libs})
+  target_link_libraries(${exe} PRIVATE rk_app)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/e2e/${name})
   set(commands COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
                COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${exe}> ${dir}/Rekkor.exe)
