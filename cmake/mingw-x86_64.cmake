@@ -1,11 +1,5 @@
-# Cross build for 64-bit Windows with mingw-w64, win32 thread model. This is a test build for hosts
-# that cannot run 32-bit programs; the product users receive is the i686 build.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 64-bit Windows: a test build for hosts that cannot run 32-bit programs; the
+# product users receive is the i686 build.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(RK_MINGW_TRIPLET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
