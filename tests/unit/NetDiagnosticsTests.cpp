@@ -266,3 +266,12 @@ TEST_CASE("the real probes against this machine") {
         CHECK(WaitNoLiveRuns());
     }
 }
+
+TEST_CASE("the product's targets: the update file comes from the update host") {
+    const NetTargets targets = ProductTargets();
+    CHECK(std::string(targets.hosts[0]) == kProbeHosts[0]);
+    CHECK(std::string(targets.updateFileUrl) ==
+          std::string("http://") + kProbeHosts[0] + "/mirelon/mirelonup35.ini");
+    CHECK(std::string(targets.updateFileUrl) == "http://update.mirelon.example/mirelon/mirelonup35.ini");
+    CHECK(targets.timeoutMs == 300000u);
+}
