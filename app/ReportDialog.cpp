@@ -40,8 +40,10 @@ BOOL ReportDialog::OnInitDialog() {
     SendMsg(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMsg(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 
+    // The framework's modal dialogs take the main window as their owner when given none; so do
+    // these. Owned, they get no taskbar button of their own and keep the main window disabled.
     {
-        WaitDialog wait;
+        WaitDialog wait(m_hwnd);
         wait.m_reportOwner = this;
         wait.DoModal();
     }
@@ -59,7 +61,7 @@ BOOL ReportDialog::OnInitDialog() {
 
 LRESULT ReportDialog::OnSysCommand(WPARAM id, LPARAM) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        AboutDialog about;
+        AboutDialog about(m_hwnd);
         about.DoModal();
         return 0;
     }
