@@ -60,6 +60,11 @@ bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& repo
     return clipboard.text == report;
 }
 
+bool CopySucceeded(DWORD sequenceBefore, DWORD sequenceAfter, const ClipboardView& clipboard,
+                   const AnsiString& report) {
+    return sequenceAfter != sequenceBefore && ClipboardHoldsReport(clipboard, report);
+}
+
 bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length) {
     return created && writeOk && written == length;
 }

@@ -39,6 +39,16 @@ struct ClipboardView {
 // held when the clipboard offers no text or an empty one.
 bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& report);
 
+// Another program may hold the clipboard open for a moment; the copy and the look at its outcome
+// are tried this many times, this far apart: about a quarter of a second in all.
+constexpr int kClipboardAttempts = 11;
+constexpr DWORD kClipboardRetryMs = 25;
+
+// The copy worked only when the clipboard changed since `sequenceBefore` (nothing is emptied
+// beforehand, so an unchanged clipboard still holds what the user had) and now holds the report.
+bool CopySucceeded(DWORD sequenceBefore, DWORD sequenceAfter, const ClipboardView& clipboard,
+                   const AnsiString& report);
+
 // The save worked only when the file was created and every byte of the text was written.
 bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length);
 

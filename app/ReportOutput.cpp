@@ -30,11 +30,22 @@ ClipboardView ReadClipboard(HWND owner) {
     return view;
 }
 
-// Clears what an earlier copy left, so an empty selection cannot leave stale text behind.
 void EmptyTheClipboard(HWND owner) {
     if (!::OpenClipboard(owner)) return;
     ::EmptyClipboard();
     ::CloseClipboard();
+}
+
+// Waits, serving messages that other threads and programs send meanwhile: a clipboard viewer
+// that reads the copy asks this thread's clipboard window to render it.
+void WaitServingSentMessages(DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = ::GetTickCount() - start) {
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_SENDMESSAGE) == WAIT_OBJECT_0) {
+            MSG msg;
+            ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
 }
 
 }  // namespace
@@ -42,11 +53,31 @@ void EmptyTheClipboard(HWND owner) {
 void ReportDialog::OnOK() {
     CHARRANGE all = {0, -1};
     m_reportEdit.SendMsg(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
-    EmptyTheClipboard(m_hwnd);
-    m_reportEdit.SendMsg(WM_COPY);
+    const AnsiString report = m_reportEdit.GetText();
 
-    // WM_COPY reports nothing; only what the clipboard now holds tells whether the copy worked.
-    if (!ClipboardHoldsReport(ReadClipboard(m_hwnd), m_reportEdit.GetText())) {
+    // Nothing is emptied first: when the copy fails, the clipboard keeps what the user had.
+    // WM_COPY reports nothing; the clipboard's sequence number tells whether it changed, and its
+    // text whether it holds the report.
+    const DWORD before = ::GetClipboardSequenceNumber();
+    bool copied = false;
+    for (int attempt = 0; attempt < kClipboardAttempts; ++attempt) {
+        if (attempt > 0) WaitServingSentMessages(kClipboardRetryMs);
+        // Another program holding the clipboard open makes the control's copy fail: copy again.
+        if (::GetClipboardSequenceNumber() == before) {
+            m_reportEdit.SendMsg(WM_COPY);
+            // Some versions of the control copy nothing from an empty selection; the copy of an
+            // empty report is an empty clipboard.
+            if (report.empty() && ::GetClipboardSequenceNumber() == before) EmptyTheClipboard(m_hwnd);
+        }
+        const DWORD after = ::GetClipboardSequenceNumber();
+        if (after == before) continue;
+        // A viewer may hold the clipboard right after it changed: look again.
+        const ClipboardView view = ReadClipboard(m_hwnd);
+        if (!view.opened) continue;
+        copied = CopySucceeded(before, after, view, report);
+        break;
+    }
+    if (!copied) {
         ::MessageBoxA(m_hwnd, kCopyFailedText, kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }

@@ -178,6 +178,30 @@ void ForgetLastVisitedFolders() {
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// Another program that holds the clipboard open for `ms`: at once ("now"), or as a viewer as soon
+// as the clipboard next changes ("next-change"). Constructed once it holds, or watches.
+struct ClipboardHolder {
+    AppProcess process;
+    rk::UniqueHandle signal;
+
+    ClipboardHolder(const char* mode, DWORD ms) {
+        static int s_count = 0;
+        const std::string name =
+            "RekkorClipboardHolder-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++s_count);
+        signal.reset(::CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
+        REQUIRE(signal);
+        REQUIRE(process.Start(ExeDir() + "clipboard_holder.exe", std::string(mode) + " " + std::to_string(ms) + " " + name));
+        REQUIRE(::WaitForSingleObject(signal.get(), kWaitMs) == WAIT_OBJECT_0);
+    }
+    // Waits until the program has let go of the clipboard; true when it did hold it.
+    bool Held() {
+        if (!process.WaitExit()) return false;
+        DWORD code = 1;
+        ::GetExitCodeProcess(process.Handle(), &code);
+        return code == 0;
+    }
+};
+
 }  // namespace
 
 TEST_CASE("the copy puts the whole report on the clipboard and selects it; the window stays open") {
@@ -225,6 +249,48 @@ TEST_CASE("a copy while another program holds the clipboard open is reported as 
     release.dismiss();
     Answer(box, IDOK);
     CHECK(::IsWindowVisible(tool.main));
+    tool.Exit();
+}
+
+TEST_CASE("a copy while another program holds the clipboard for 100 ms still succeeds") {
+    OutputTool tool("sample");
+    const std::string report = tool.Report();
+    REQUIRE(!report.empty());
+    REQUIRE(SetClipboardText("earlier text"));
+    ClipboardHolder holder("now", 100);
+    HWND box = Copy(tool);
+    CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(holder.Held());
+    CHECK(ClipboardText() == report);
+    Answer(box, IDNO);
+    tool.Exit();
+}
+
+TEST_CASE("a copy while another program holds the clipboard for 5 s fails and keeps what the clipboard had") {
+    OutputTool tool("sample");
+    REQUIRE(SetClipboardText("earlier text"));
+    ClipboardHolder holder("now", 5000);
+    HWND box = Copy(tool);
+    CHECK(BoxSays(box, rk::kCopyFailedText));
+    CHECK(::GetDlgItem(box, IDYES) == nullptr);  // no forum offer
+    CHECK(holder.Held());
+    CHECK(ClipboardText() == "earlier text");
+    Answer(box, IDOK);
+    CHECK(::IsWindowVisible(tool.main));
+    tool.Exit();
+}
+
+TEST_CASE("a clipboard viewer that holds the clipboard right after it changes does not spoil the copy") {
+    OutputTool tool("sample");
+    const std::string report = tool.Report();
+    REQUIRE(!report.empty());
+    REQUIRE(SetClipboardText("earlier text"));
+    ClipboardHolder viewer("next-change", 100);
+    HWND box = Copy(tool);
+    CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(viewer.Held());
+    CHECK(ClipboardText() == report);
+    Answer(box, IDNO);
     tool.Exit();
 }
 

@@ -69,6 +69,25 @@ TEST_CASE("the copy worked only when the clipboard holds the report") {
     }
 }
 
+TEST_CASE("the copy worked only when the clipboard changed and holds the report") {
+    const std::string report = "[系统概况]\r\n操作系统版本: 6.1\r\n";
+    CHECK(CopySucceeded(7, 8, {true, true, report}, report));
+    // Unchanged: the control's copy never reached the clipboard, even if it already held the
+    // same text from an earlier copy.
+    CHECK_FALSE(CopySucceeded(7, 7, {true, true, report}, report));
+    // Changed, but by someone else, or not readable.
+    CHECK_FALSE(CopySucceeded(7, 9, {true, true, "other program's text"}, report));
+    CHECK_FALSE(CopySucceeded(7, 8, {false, false, ""}, report));
+    SUBCASE("an empty report") {
+        CHECK(CopySucceeded(7, 8, {true, false, ""}, ""));
+        CHECK_FALSE(CopySucceeded(7, 7, {true, false, ""}, ""));
+    }
+    // Eleven tries 25 ms apart: a quarter of a second.
+    CHECK(kClipboardAttempts >= 2);
+    CHECK((kClipboardAttempts - 1) * kClipboardRetryMs >= 200u);
+    CHECK((kClipboardAttempts - 1) * kClipboardRetryMs <= 300u);
+}
+
 TEST_CASE("the save worked only when every byte was written") {
     CHECK(SaveComplete(true, true, 10, 10));
     CHECK(SaveComplete(true, true, 0, 0));
