@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/OutputRules.h"
+#include "app/ReportFile.h"
 #include "app/ReportDialog.h"
 #include "base/Handle.h"
 #include "config/Deployment.h"
@@ -103,18 +104,7 @@ void ReportDialog::OnSaveToFile() {
     if (!::GetSaveFileNameA(&dialog)) return;
 
     const AnsiString path = ChosenSavePath(names, sizeof names, dialog.nFileOffset);
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    const bool created = static_cast<bool>(file);
-    bool writeOk = false;
-    DWORD written = 0;
-    const AnsiString text = m_reportEdit.GetText();
-    if (created) {
-        writeOk = ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE;
-        // A close that fails may have lost buffered bytes.
-        writeOk = ::CloseHandle(file.release()) != FALSE && writeOk;
-    }
-    if (!SaveComplete(created, writeOk, written, text.size()))
+    if (!WriteReportFile(path, m_reportEdit.GetText()))
         ::MessageBoxA(m_hwnd, SaveFailedText(path).c_str(), kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
