@@ -49,6 +49,11 @@ constexpr DWORD kClipboardRetryMs = 25;
 bool CopySucceeded(DWORD sequenceBefore, DWORD sequenceAfter, const ClipboardView& clipboard,
                    const AnsiString& report);
 
+// The folder part of a full path, where a temporary file beside the file goes: everything before
+// the last backslash, which keeps its backslash when it is the root's ("C:\"). A backslash byte
+// that is the second byte of a double-byte character does not count. "." when there is none.
+AnsiString FolderOfPath(const AnsiString& path);
+
 // The save worked only when the file was created and every byte of the text was written.
 bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length);
 

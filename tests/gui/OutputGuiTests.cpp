@@ -178,6 +178,18 @@ void ForgetLastVisitedFolders() {
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// Files a save may have left behind in a folder: its temporary files.
+int LeftoverTemporaryFiles(const std::string& folder) {
+    int count = 0;
+    WIN32_FIND_DATAA data;
+    rk::UniqueFind find(::FindFirstFileA((folder + "*.tmp").c_str(), &data));
+    if (find) {
+        do ++count;
+        while (::FindNextFileA(find.get(), &data));
+    }
+    return count;
+}
+
 // Another program that holds the clipboard open for `ms`: at once ("now"), or as a viewer as soon
 // as the clipboard next changes ("next-change"). Constructed once it holds, or watches.
 struct ClipboardHolder {
@@ -360,8 +372,10 @@ TEST_CASE("saving writes the control's text as it stands") {
     tool.RoundTrip();
     CHECK(!Exists(path));
 
-    // No failure message followed any of these saves.
+    // No failure message followed any of these saves, and nothing was left beside the files.
     CHECK(FindDialog(tool.process.Pid(), kCaption) == nullptr);
+    CHECK(LeftoverTemporaryFiles(folder) == 0);
+    CHECK(LeftoverTemporaryFiles(ExeDir() + "e2e\\sample\\") == 0);
     tool.Exit();
 }
 
@@ -397,5 +411,7 @@ TEST_CASE("a save that cannot create the file names the path in a failure messag
     rk::UniqueFile holder(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     REQUIRE(holder);
     expectFailure(held);
+    holder.reset();
+    CHECK(LeftoverTemporaryFiles(folder) == 0);
     tool.Exit();
 }

@@ -54,6 +54,19 @@ TEST_CASE("the path the save dialog chose") {
     }
 }
 
+TEST_CASE("the folder of a chosen path, where the temporary file goes") {
+    CHECK(FolderOfPath("C:\\dir\\QuorChecklog.txt") == "C:\\dir");
+    CHECK(FolderOfPath("C:\\QuorChecklog.txt") == "C:\\");
+    CHECK(FolderOfPath("\\\\server\\share\\a.txt") == "\\\\server\\share");
+    CHECK(FolderOfPath("QuorChecklog.txt") == ".");
+    SUBCASE("0x5C as the trail byte of a character is no separator") {
+        // D4 5C is one character in code page 936.
+        CHECK(FolderOfPath("C:\\\xD4\x5C\\a.txt") == "C:\\\xD4\x5C");
+        CHECK(FolderOfPath("C:\\dir\\\xD4\x5C.txt") == "C:\\dir");
+        CHECK(FolderOfPath("C:\\dir\\a\xD4\x5C") == "C:\\dir");
+    }
+}
+
 TEST_CASE("the copy worked only when the clipboard holds the report") {
     const std::string report = "[系统概况]\r\n操作系统版本: 6.1\r\n";
     CHECK(ClipboardHoldsReport({true, true, report}, report));
