@@ -4,6 +4,7 @@
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/NetProbeText.h"
+#include "netdiag/TempFileClaim.h"
 
 namespace rk {
 
@@ -25,6 +26,11 @@ int32_t NetDiagnostics::DownloadTest(const char* url, ProbeText& out) {
         out.Append(kSectionSeparator);
         return 0;
     }
+
+    // A probe abandoned at an earlier run's bound may still be downloading into this file, and
+    // deletes it when done. Wait for it; when this run ends first, the slot keeps its header.
+    TempFileClaim claim(path.c_str(), out.RunEnded());
+    if (!claim) return 0;
 
     const DWORD start = ::GetTickCount();
     const HRESULT hr = ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr);

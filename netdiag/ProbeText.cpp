@@ -22,6 +22,8 @@ void ProbeText::AppendFormat(const char* format, ...) {
     Publish();
 }
 
+HANDLE ProbeText::RunEnded() const { return m_slot ? m_slot->RunEnded() : nullptr; }
+
 void ProbeText::Publish() {
     if (m_slot) m_slot->Store(m_text);
 }

@@ -7,6 +7,6 @@ add_dependencies(test_netdiag netdiag_emit)
 rk_add_wine_test(NAME unit_netdiag TARGET test_netdiag)
 
 # Every probe real, against this machine and a loopback HTTP server.
-add_executable(test_full_diagnosis FullDiagnosisTests.cpp LoopbackHttp.cpp)
+add_executable(test_full_diagnosis FullDiagnosisTests.cpp AbandonedProbeTests.cpp LoopbackHttp.cpp)
 target_link_libraries(test_full_diagnosis PRIVATE rk_test_main rekkor_netdiag rekkor_base ws2_32)
 rk_add_wine_test(NAME unit_full_diagnosis TARGET test_full_diagnosis)
