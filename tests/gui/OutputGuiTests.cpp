@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
+#include "tests/gui/SaveDialog.h"
 
 using namespace rkt;
 
@@ -19,9 +20,6 @@ namespace {
 
 const char kCaption[] = "诊断报告工具";
 const char kForumUrl[] = "http://bbs.mirelon.example/post.php?action=newthread&fid=18&extra=page%3D1";
-// The explorer-style file dialog's name box: an edit inside a combo (cmb13), or an edit (edt1).
-const int kNameComboId = 0x47C;
-const int kNameEditId = 0x480;
 
 struct OutputTool : RunningTool {
     using RunningTool::RunningTool;
@@ -107,56 +105,6 @@ bool BrowserLauncherRunning() {
     return false;
 }
 
-BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> children;
-    ::EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-// The edit that takes the file name, or null when the window is no file dialog.
-HWND NameBox(HWND dialog) {
-    HWND combo = nullptr;
-    for (HWND child : Descendants(dialog)) {
-        int id = ::GetDlgCtrlID(child);
-        bool isEdit = _stricmp(ClassOf(child).c_str(), "Edit") == 0;
-        if ((id == kNameEditId || id == kNameComboId) && isEdit) return child;
-        if (id == kNameComboId && !combo) combo = child;
-    }
-    return combo;
-}
-
-HWND WaitForFileDialog(const OutputTool& tool) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND hwnd : TopLevelWindows(tool.process.Pid()))
-            if (hwnd != tool.main && IsDialog(hwnd) && ::IsWindowVisible(hwnd) && NameBox(hwnd)) {
-                found = hwnd;
-                return true;
-            }
-        return false;
-    });
-    return found;
-}
-
-// Opens the save dialog, checks its proposed name, types `path` (empty: keep the proposal) and
-// confirms. Returns when the command has finished or shows a message box.
-void SaveAs(OutputTool& tool, const std::string& path) {
-    Click(tool.main, IDC_SAVE);
-    HWND dialog = WaitForFileDialog(tool);
-    REQUIRE(dialog != nullptr);
-    HWND name = NameBox(dialog);
-    CHECK(TextOf(name) == "QuorChecklog.txt");
-    if (!path.empty()) ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    Click(dialog, IDOK);
-    REQUIRE(WaitGone(dialog));
-    tool.RoundTrip();
-}
-
 std::string SaveFolder() {
     std::string folder = ExeDir() + "saved";
     ::CreateDirectoryA(folder.c_str(), nullptr);
@@ -168,12 +116,6 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
     DWORD written = 0;
     return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
-}
-
-// The file dialog opens in the folder of the last save it remembers; without one it opens in the
-// working folder.
-void ForgetLastVisitedFolders() {
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU");
 }
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
