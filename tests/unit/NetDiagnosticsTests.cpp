@@ -278,12 +278,14 @@ struct ClaimAttempt {
     HANDLE runEnded;
     HANDLE release;  // the claim is kept until this is set
     bool held = false;
+    UniqueHandle decided{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // set once the claim is had or given up
 };
 
 DWORD WINAPI ClaimOnThread(void* param) {
     auto* attempt = static_cast<ClaimAttempt*>(param);
     TempFileClaim claim(attempt->path, attempt->runEnded);
     attempt->held = static_cast<bool>(claim);
+    ::SetEvent(attempt->decided.get());
     if (attempt->release) ::WaitForSingleObject(attempt->release, INFINITE);
     return 0;
 }
@@ -300,23 +302,23 @@ TEST_CASE("a temp file claimed by a probe still running is waited for") {
         ::SetEvent(releaseFirst.get());
         ::WaitForSingleObject(firstThread.get(), 10000);
     });
+    // The first claim is held from here on, until releaseFirst is set.
+    REQUIRE(::WaitForSingleObject(first.decided.get(), 10000) == WAIT_OBJECT_0);
+    REQUIRE(first.held);
 
     SUBCASE("a claim of another file does not wait") {
         TempFileClaim other("C:\\temp\\\\Quoripseeker.ini", nullptr);
         CHECK(static_cast<bool>(other));
     }
     SUBCASE("the next claim of the file gets it once the first lets go") {
-        // The first claim is held before the second starts: its thread waits on its release.
-        REQUIRE(::WaitForSingleObject(firstThread.get(), 0) == WAIT_TIMEOUT);
         UniqueHandle runEnded(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
         ClaimAttempt second{path, runEnded.get(), nullptr};
         UniqueHandle secondThread(::CreateThread(nullptr, 0, &ClaimOnThread, &second, 0, nullptr));
         REQUIRE(secondThread);
         // Still waiting a while later.
-        CHECK(::WaitForSingleObject(secondThread.get(), 200) == WAIT_TIMEOUT);
+        CHECK(::WaitForSingleObject(second.decided.get(), 200) == WAIT_TIMEOUT);
         ::SetEvent(releaseFirst.get());
         REQUIRE(::WaitForSingleObject(secondThread.get(), 10000) == WAIT_OBJECT_0);
-        CHECK(first.held);
         CHECK(second.held);
     }
     SUBCASE("a waiting claim gives up when its own run ends") {
