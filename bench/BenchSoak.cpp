@@ -22,9 +22,14 @@ int main(int argc, char** argv) {
     const DWORD bound = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 1000;
     SYSTEM_INFO system = {};
     ::GetNativeSystemInfo(&system);
-    std::printf("soak: %d diagnoses bounded by %lu ms, then one normal diagnosis (%u processors, %s build)\n", runs,
-                static_cast<unsigned long>(bound), static_cast<unsigned>(system.dwNumberOfProcessors),
-                sizeof(void*) == 8 ? "x86_64" : "i686");
+    using WineVersion = const char*(__cdecl*)();
+    auto wineVersion = reinterpret_cast<WineVersion>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    std::printf("soak: %d diagnoses bounded by %lu ms, then one normal diagnosis\n", runs,
+                static_cast<unsigned long>(bound));
+    std::printf("machine: %u processors, %s build, %s%s\n", static_cast<unsigned>(system.dwNumberOfProcessors),
+                sizeof(void*) == 8 ? "x86_64" : "i686", wineVersion ? "Wine " : "Windows",
+                wineVersion ? wineVersion() : "");
     const rk_test::SoakFigures figures = rk_test::RunSoak(runs, bound);
     Print("at start", figures.atStart);
     Print("before (after one warm-up diagnosis)", figures.before);
@@ -34,6 +39,10 @@ int main(int argc, char** argv) {
                 figures.timedOutRuns, runs, figures.timedOutSeconds, figures.abandonedEnded ? "yes" : "NO",
                 figures.normalCompleted ? "completed" : "NOT completed",
                 figures.normalHasDownload ? ", own download reported" : ", download MISSING");
+    if (figures.before.handlesFromSystemList)
+        std::printf("(handles counted in the system's handle list: GetProcessHandleCount reports none here)\n");
+    if (figures.before.privateFromRegions)
+        std::printf("(private bytes summed over committed private regions: PrivateUsage reads 0 here)\n");
     const long handleGrowth = static_cast<long>(figures.afterAbandoned.handles) - static_cast<long>(figures.before.handles);
     const long threadGrowth = static_cast<long>(figures.afterAbandoned.threads) - static_cast<long>(figures.before.threads);
     std::printf("growth once abandoned probes ended: %+ld handles, %+ld threads, %+.1f KiB private\n", handleGrowth,

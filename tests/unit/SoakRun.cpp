@@ -68,11 +68,6 @@ DWORD HandlesFromSystemList() {
     return 0;
 }
 
-DWORD HandlesOfThisProcess() {
-    DWORD count = 0;
-    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0) return count;
-    return HandlesFromSystemList();
-}
 
 // Committed private memory, for systems whose memory counters leave PrivateUsage at 0 (Wine).
 SIZE_T PrivateCommitted() {
@@ -100,14 +95,20 @@ int Diagnose(const rk::NetTargets& targets, rk::AnsiString* downloadSection = nu
 
 ProcessFigures MeasureThisProcess() {
     ProcessFigures figures;
-    figures.handles = HandlesOfThisProcess();
+    if (!::GetProcessHandleCount(::GetCurrentProcess(), &figures.handles) || figures.handles == 0) {
+        figures.handles = HandlesFromSystemList();
+        figures.handlesFromSystemList = true;
+    }
     figures.threads = ThreadsOfThisProcess();
     PROCESS_MEMORY_COUNTERS_EX memory = {};
     memory.cb = sizeof memory;
     if (::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                                sizeof memory))
         figures.privateBytes = memory.PrivateUsage;
-    if (figures.privateBytes == 0) figures.privateBytes = PrivateCommitted();
+    if (figures.privateBytes == 0) {
+        figures.privateBytes = PrivateCommitted();
+        figures.privateFromRegions = true;
+    }
     return figures;
 }
 

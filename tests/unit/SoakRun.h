@@ -12,6 +12,8 @@ struct ProcessFigures {
     DWORD handles = 0;
     DWORD threads = 0;
     SIZE_T privateBytes = 0;
+    bool handlesFromSystemList = false;  // GetProcessHandleCount reported nothing
+    bool privateFromRegions = false;     // the memory counters left PrivateUsage at 0
 };
 
 // This process's figures now.
