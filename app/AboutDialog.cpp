@@ -4,6 +4,6 @@
 
 namespace rk {
 
-AboutDialog::AboutDialog() : Dialog(IDD_ABOUTBOX, nullptr) {}
+AboutDialog::AboutDialog(HWND owner) : Dialog(IDD_ABOUTBOX, owner) {}
 
 }  // namespace rk

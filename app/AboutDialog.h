@@ -5,7 +5,8 @@ namespace rk {
 
 class AboutDialog : public Dialog {
 public:
-    AboutDialog();
+    // The owner is disabled while the box is open, as under any modal dialog.
+    explicit AboutDialog(HWND owner);
 };
 
 }  // namespace rk

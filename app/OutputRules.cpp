@@ -24,20 +24,21 @@ AnsiString NativeFileFilter(const char* frameworkFilter) {
 
 namespace {
 
-// Code page 936 puts 0x5C, the backslash, in the trail byte of some characters, so only a single-byte
-// backslash counts.
-bool EndsWithSeparator(const AnsiString& path) {
-    bool separator = false;
+// Code page 936 puts 0x5C, the backslash, in the trail byte of some characters, so only a
+// single-byte backslash counts. npos when there is none.
+size_t LastSeparator(const AnsiString& path) {
+    size_t last = AnsiString::npos;
     for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (c >= 0x81 && c <= 0xFE && i + 1 < path.size()) {
-            separator = false;
+        if (::IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
             ++i;
-        } else {
-            separator = c == '\\';
-        }
+        else if (path[i] == '\\')
+            last = i;
     }
-    return separator;
+    return last;
+}
+
+bool EndsWithSeparator(const AnsiString& path) {
+    return !path.empty() && LastSeparator(path) == path.size() - 1;
 }
 
 }  // namespace
@@ -58,6 +59,19 @@ bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& repo
     if (!clipboard.opened) return false;
     if (!clipboard.hasText) return report.empty();
     return clipboard.text == report;
+}
+
+AnsiString FolderOfPath(const AnsiString& path) {
+    const size_t separator = LastSeparator(path);
+    if (separator == AnsiString::npos) return ".";
+    // "C:\name": the folder is the root, whose backslash belongs to it.
+    if (separator == 2 && path[1] == ':') return path.substr(0, 3);
+    return path.substr(0, separator);
+}
+
+bool CopySucceeded(DWORD sequenceBefore, DWORD sequenceAfter, const ClipboardView& clipboard,
+                   const AnsiString& report) {
+    return sequenceAfter != sequenceBefore && ClipboardHoldsReport(clipboard, report);
 }
 
 bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length) {

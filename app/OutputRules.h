@@ -39,6 +39,21 @@ struct ClipboardView {
 // held when the clipboard offers no text or an empty one.
 bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& report);
 
+// Another program may hold the clipboard open for a moment; the copy and the look at its outcome
+// are tried this many times, this far apart: about a quarter of a second in all.
+constexpr int kClipboardAttempts = 11;
+constexpr DWORD kClipboardRetryMs = 25;
+
+// The copy worked only when the clipboard changed since `sequenceBefore` (nothing is emptied
+// beforehand, so an unchanged clipboard still holds what the user had) and now holds the report.
+bool CopySucceeded(DWORD sequenceBefore, DWORD sequenceAfter, const ClipboardView& clipboard,
+                   const AnsiString& report);
+
+// The folder part of a full path, where a temporary file beside the file goes: everything before
+// the last backslash, which keeps its backslash when it is the root's ("C:\"). A backslash byte
+// that is the second byte of a double-byte character does not count. "." when there is none.
+AnsiString FolderOfPath(const AnsiString& path);
+
 // The save worked only when the file was created and every byte of the text was written.
 bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length);
 

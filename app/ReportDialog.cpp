@@ -35,6 +35,8 @@ bool ReportDialog::OnInit() {
     SendMsg(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMsg(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 
+    // The framework's modal dialogs take the main window as their owner when given none; so do
+    // these. Owned, they get no taskbar button of their own and keep the main window disabled.
     {
         WaitDialog wait(m_hwnd, m_reportText);
         wait.DoModal();
@@ -92,7 +94,7 @@ bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;
         {
-            AboutDialog about;
+            AboutDialog about(m_hwnd);
             about.DoModal();
         }
         result = 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/OutputRules.h"
+#include "app/ReportFile.h"
 #include "app/ReportDialog.h"
 #include "base/Handle.h"
 #include "config/Deployment.h"
@@ -30,11 +31,22 @@ ClipboardView ReadClipboard(HWND owner) {
     return view;
 }
 
-// Clears what an earlier copy left, so an empty selection cannot leave stale text behind.
 void EmptyTheClipboard(HWND owner) {
     if (!::OpenClipboard(owner)) return;
     ::EmptyClipboard();
     ::CloseClipboard();
+}
+
+// Waits, serving messages that other threads and programs send meanwhile: a clipboard viewer
+// that reads the copy asks this thread's clipboard window to render it.
+void WaitServingSentMessages(DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = ::GetTickCount() - start) {
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_SENDMESSAGE) == WAIT_OBJECT_0) {
+            MSG msg;
+            ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
 }
 
 }  // namespace
@@ -42,11 +54,31 @@ void EmptyTheClipboard(HWND owner) {
 void ReportDialog::OnCopyToClipboard() {
     CHARRANGE all = {0, -1};
     m_reportEdit.SendMsg(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
-    EmptyTheClipboard(m_hwnd);
-    m_reportEdit.SendMsg(WM_COPY);
+    const AnsiString report = m_reportEdit.GetText();
 
-    // WM_COPY reports nothing; only what the clipboard now holds tells whether the copy worked.
-    if (!ClipboardHoldsReport(ReadClipboard(m_hwnd), m_reportEdit.GetText())) {
+    // Nothing is emptied first: when the copy fails, the clipboard keeps what the user had.
+    // WM_COPY reports nothing; the clipboard's sequence number tells whether it changed, and its
+    // text whether it holds the report.
+    const DWORD before = ::GetClipboardSequenceNumber();
+    bool copied = false;
+    for (int attempt = 0; attempt < kClipboardAttempts; ++attempt) {
+        if (attempt > 0) WaitServingSentMessages(kClipboardRetryMs);
+        // Another program holding the clipboard open makes the control's copy fail: copy again.
+        if (::GetClipboardSequenceNumber() == before) {
+            m_reportEdit.SendMsg(WM_COPY);
+            // Some versions of the control copy nothing from an empty selection; the copy of an
+            // empty report is an empty clipboard.
+            if (report.empty() && ::GetClipboardSequenceNumber() == before) EmptyTheClipboard(m_hwnd);
+        }
+        const DWORD after = ::GetClipboardSequenceNumber();
+        if (after == before) continue;
+        // A viewer may hold the clipboard right after it changed: look again.
+        const ClipboardView view = ReadClipboard(m_hwnd);
+        if (!view.opened) continue;
+        copied = CopySucceeded(before, after, view, report);
+        break;
+    }
+    if (!copied) {
         ::MessageBoxA(m_hwnd, kCopyFailedText, kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
@@ -72,18 +104,7 @@ void ReportDialog::OnSaveToFile() {
     if (!::GetSaveFileNameA(&dialog)) return;
 
     const AnsiString path = ChosenSavePath(names, sizeof names, dialog.nFileOffset);
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    const bool created = static_cast<bool>(file);
-    bool writeOk = false;
-    DWORD written = 0;
-    const AnsiString text = m_reportEdit.GetText();
-    if (created) {
-        writeOk = ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE;
-        // A close that fails may have lost buffered bytes.
-        writeOk = ::CloseHandle(file.release()) != FALSE && writeOk;
-    }
-    if (!SaveComplete(created, writeOk, written, text.size()))
+    if (!WriteReportFile(path, m_reportEdit.GetText()))
         ::MessageBoxA(m_hwnd, SaveFailedText(path).c_str(), kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Hosts and addresses of the suite this tool serves. A deployment changes this one file.
 // The suite's own hosts sit under a placeholder domain with the reserved .example suffix.
+#include "base/JoinedText.h"
 
 namespace rk {
 
@@ -16,7 +17,7 @@ constexpr const char kServiceHost2[] = "service2.mirelon.example";
 constexpr const char kForumHost[] = "bbs.mirelon.example";
 
 // The update file that the download test fetches from the update host.
-constexpr const char kUpdateFileUrl[] = "http://update.mirelon.example/mirelon/mirelonup35.ini";
+inline constexpr auto kUpdateFileUrl = JoinText("http://", kUpdateHost, "/mirelon/mirelonup35.ini");
 
 // The outside lookup service whose home page shows the machine's public address (code page 936).
 constexpr const char kPublicAddressUrl[] = "http://www.ipseeker.cn/";

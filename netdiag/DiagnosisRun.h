@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "base/AnsiString.h"
+#include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SlotWriter.h"
 
@@ -34,6 +35,8 @@ public:
     const char* Host(int index) const { return m_hosts[index].c_str(); }
     const char* UpdateFileUrl() const { return m_updateFileUrl.c_str(); }
     const char* PublicAddressUrl() const { return m_publicAddressUrl.c_str(); }
+    // Seals every slot into `slots` and tells the probes still running that the run has ended.
+    void End(AnsiString (&slots)[kResultSlotCount]);
 
     // What each probe thread is started with.
     struct ThreadStart {
@@ -49,6 +52,7 @@ private:
     ProbeRun& operator=(const ProbeRun&) = delete;
 
     volatile LONG m_references = 1;
+    UniqueHandle m_ended;  // manual reset, set by End
     SharedSlot m_slots[kResultSlotCount];
     AnsiString m_hosts[kProbeHostCount];
     AnsiString m_updateFileUrl;
@@ -76,6 +80,9 @@ AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool t
 
 // Shared run states not yet released (a test's way to see that abandoned threads let go).
 LONG LiveProbeRuns();
+// Waits until every run state has been released: every probe thread, abandoned ones included,
+// has finished its work. True when that happened within timeoutMs.
+bool WaitForProbeRunsToEnd(DWORD timeoutMs);
 
 // Console captures.
 constexpr size_t kCapturePathSize = MAX_PATH;

@@ -4,6 +4,7 @@
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
+#include "netdiag/TempFileClaim.h"
 
 namespace rk {
 
@@ -25,6 +26,11 @@ bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
         out.Append(kSectionSeparator);
         return false;
     }
+
+    // A probe abandoned at an earlier run's bound may still be downloading into this file, and
+    // deletes it when done. Wait for it; when this run ends first, the slot keeps its header.
+    TempFileClaim claim(path.c_str(), out.RunEnded());
+    if (!claim) return 0;
 
     const DWORD start = ::GetTickCount();
     const HRESULT hr = ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr);

@@ -23,7 +23,38 @@ const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
 
 namespace {
 
-volatile LONG g_liveRuns = 0;
+// The run states alive, with an event set while there are none. Never destroyed: abandoned probe
+// threads may still release their run while the process's static objects are torn down.
+class LiveRuns {
+public:
+    LiveRuns() : m_none(::CreateEventA(nullptr, TRUE, TRUE, nullptr)) { ::InitializeCriticalSection(&m_lock); }
+    void Add() {
+        ::EnterCriticalSection(&m_lock);
+        if (m_count++ == 0) ::ResetEvent(m_none);
+        ::LeaveCriticalSection(&m_lock);
+    }
+    void Remove() {
+        ::EnterCriticalSection(&m_lock);
+        if (--m_count == 0) ::SetEvent(m_none);
+        ::LeaveCriticalSection(&m_lock);
+    }
+    LONG Count() {
+        ::EnterCriticalSection(&m_lock);
+        LONG count = m_count;
+        ::LeaveCriticalSection(&m_lock);
+        return count;
+    }
+    bool WaitNone(DWORD timeoutMs) { return m_none && ::WaitForSingleObject(m_none, timeoutMs) == WAIT_OBJECT_0; }
+
+private:
+    CRITICAL_SECTION m_lock;
+    HANDLE m_none;
+    LONG m_count = 0;
+};
+
+LiveRuns* const g_liveRuns = new LiveRuns;
+
+LiveRuns& TheLiveRuns() { return *g_liveRuns; }
 
 AnsiString OrEmpty(const char* text) { return text ? AnsiString(text) : AnsiString(); }
 
@@ -58,10 +89,17 @@ ProbeRun::ProbeRun(const NetTargets& targets)
     : m_updateFileUrl(OrEmpty(targets.updateFileUrl)), m_publicAddressUrl(OrEmpty(targets.publicAddressUrl)) {
     for (int i = 0; i < kProbeHostCount; ++i) m_hosts[i] = OrEmpty(targets.hosts[i]);
     for (ThreadStart& start : m_threads) start.run = this;
-    ::InterlockedIncrement(&g_liveRuns);
+    m_ended.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    for (SharedSlot& slot : m_slots) slot.SetRunEnded(m_ended.get());
+    TheLiveRuns().Add();
 }
 
-ProbeRun::~ProbeRun() { ::InterlockedDecrement(&g_liveRuns); }
+ProbeRun::~ProbeRun() { TheLiveRuns().Remove(); }
+
+void ProbeRun::End(AnsiString (&slots)[kResultSlotCount]) {
+    for (int i = 0; i < kResultSlotCount; ++i) slots[i] = m_slots[i].Seal();
+    if (m_ended) ::SetEvent(m_ended.get());
+}
 
 ProbeRun* ProbeRun::Create(const NetTargets& targets) { return new ProbeRun(targets); }
 
@@ -69,7 +107,9 @@ void ProbeRun::Release() {
     if (::InterlockedDecrement(&m_references) == 0) delete this;
 }
 
-LONG LiveProbeRuns() { return ::InterlockedCompareExchange(&g_liveRuns, 0, 0); }
+LONG LiveProbeRuns() { return TheLiveRuns().Count(); }
+
+bool WaitForProbeRunsToEnd(DWORD timeoutMs) { return TheLiveRuns().WaitNone(timeoutMs); }
 
 RunPlan ProductPlan() {
     using N = NetDiagnostics;
@@ -157,7 +197,7 @@ bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targe
 
     // Sealing cuts every probe still running off its slot: what it had completed stays, and its
     // later writes go nowhere. Its thread runs on, unwaited, holding its reference to the state.
-    for (int i = 0; i < kResultSlotCount; ++i) record.slots[i] = run->Slot(i).Seal();
+    run->End(record.slots);
     out = AssembleDiagnosis(record.slots, timedOut);
     return !timedOut;
 }

@@ -6,6 +6,7 @@
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
+#include "netdiag/TempFileClaim.h"
 
 namespace rk {
 
@@ -31,7 +32,15 @@ bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
     out.Set(kLookupHeader);
     AnsiString path;
     // A temp path that does not fit counts as a failed download.
-    if (!TempFilePath(kLookupFileName, path) || ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr) != S_OK) {
+    if (!TempFilePath(kLookupFileName, path)) {
+        out.Append(kLookupFailed);
+        out.Append(kSectionSeparator);
+        return 0;
+    }
+    // As in the download test: an abandoned lookup of an earlier run may still hold the file.
+    TempFileClaim claim(path.c_str(), out.RunEnded());
+    if (!claim) return 0;
+    if (::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr) != S_OK) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
         return false;

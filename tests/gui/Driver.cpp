@@ -12,8 +12,10 @@ namespace rkt {
 
 AppProcess::~AppProcess() { Kill(); }
 
-bool AppProcess::Start(const std::string& exe, const std::string& arguments) {
-    std::string folder = exe.substr(0, exe.find_last_of('\\'));
+bool AppProcess::Start(const std::string& exe, const std::string& arguments, const std::string& workingDir) {
+    // The exe's name follows its last backslash: the trail byte 0x5C of a character before it
+    // cannot be the last one.
+    std::string folder = workingDir.empty() ? exe.substr(0, exe.find_last_of('\\')) : workingDir;
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

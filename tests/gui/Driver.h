@@ -19,8 +19,8 @@ public:
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    // Starts exe with its own folder as the working directory.
-    bool Start(const std::string& exe, const std::string& arguments = "");
+    // Starts exe with its own folder as the working directory, or workingDir when given.
+    bool Start(const std::string& exe, const std::string& arguments = "", const std::string& workingDir = "");
     DWORD Pid() const { return m_info.dwProcessId; }
     HANDLE Handle() const { return m_info.hProcess; }
     bool WaitExit(DWORD timeoutMs = kWaitMs) const;

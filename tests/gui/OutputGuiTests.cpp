@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
+#include "tests/gui/SaveDialog.h"
 
 using namespace rkt;
 
@@ -19,9 +20,6 @@ namespace {
 
 const char kCaption[] = "诊断报告工具";
 const char kForumUrl[] = "http://bbs.mirelon.example/post.php?action=newthread&fid=18&extra=page%3D1";
-// The explorer-style file dialog's name box: an edit inside a combo (cmb13), or an edit (edt1).
-const int kNameComboId = 0x47C;
-const int kNameEditId = 0x480;
 
 struct OutputTool : RunningTool {
     using RunningTool::RunningTool;
@@ -107,56 +105,6 @@ bool BrowserLauncherRunning() {
     return false;
 }
 
-BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> children;
-    ::EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-// The edit that takes the file name, or null when the window is no file dialog.
-HWND NameBox(HWND dialog) {
-    HWND combo = nullptr;
-    for (HWND child : Descendants(dialog)) {
-        int id = ::GetDlgCtrlID(child);
-        bool isEdit = _stricmp(ClassOf(child).c_str(), "Edit") == 0;
-        if ((id == kNameEditId || id == kNameComboId) && isEdit) return child;
-        if (id == kNameComboId && !combo) combo = child;
-    }
-    return combo;
-}
-
-HWND WaitForFileDialog(const OutputTool& tool) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND hwnd : TopLevelWindows(tool.process.Pid()))
-            if (hwnd != tool.main && IsDialog(hwnd) && ::IsWindowVisible(hwnd) && NameBox(hwnd)) {
-                found = hwnd;
-                return true;
-            }
-        return false;
-    });
-    return found;
-}
-
-// Opens the save dialog, checks its proposed name, types `path` (empty: keep the proposal) and
-// confirms. Returns when the command has finished or shows a message box.
-void SaveAs(OutputTool& tool, const std::string& path) {
-    Click(tool.main, IDC_SAVE);
-    HWND dialog = WaitForFileDialog(tool);
-    REQUIRE(dialog != nullptr);
-    HWND name = NameBox(dialog);
-    CHECK(TextOf(name) == "QuorChecklog.txt");
-    if (!path.empty()) ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    Click(dialog, IDOK);
-    REQUIRE(WaitGone(dialog));
-    tool.RoundTrip();
-}
-
 std::string SaveFolder() {
     std::string folder = ExeDir() + "saved";
     ::CreateDirectoryA(folder.c_str(), nullptr);
@@ -170,13 +118,43 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
            written == bytes.size();
 }
 
-// The file dialog opens in the folder of the last save it remembers; without one it opens in the
-// working folder.
-void ForgetLastVisitedFolders() {
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU");
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Files a save may have left behind in a folder: its temporary files.
+int LeftoverTemporaryFiles(const std::string& folder) {
+    int count = 0;
+    WIN32_FIND_DATAA data;
+    rk::UniqueFind find(::FindFirstFileA((folder + "*.tmp").c_str(), &data));
+    if (find) {
+        do ++count;
+        while (::FindNextFileA(find.get(), &data));
+    }
+    return count;
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// Another program that holds the clipboard open for `ms`: at once ("now"), or as a viewer as soon
+// as the clipboard next changes ("next-change"). Constructed once it holds, or watches.
+struct ClipboardHolder {
+    AppProcess process;
+    rk::UniqueHandle signal;
+
+    ClipboardHolder(const char* mode, DWORD ms) {
+        static int s_count = 0;
+        const std::string name =
+            "RekkorClipboardHolder-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++s_count);
+        signal.reset(::CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
+        REQUIRE(signal);
+        REQUIRE(process.Start(ExeDir() + "clipboard_holder.exe", std::string(mode) + " " + std::to_string(ms) + " " + name));
+        REQUIRE(::WaitForSingleObject(signal.get(), kWaitMs) == WAIT_OBJECT_0);
+    }
+    // Waits until the program has let go of the clipboard; true when it did hold it.
+    bool Held() {
+        if (!process.WaitExit()) return false;
+        DWORD code = 1;
+        ::GetExitCodeProcess(process.Handle(), &code);
+        return code == 0;
+    }
+};
 
 }  // namespace
 
@@ -225,6 +203,48 @@ TEST_CASE("a copy while another program holds the clipboard open is reported as 
     release.dismiss();
     Answer(box, IDOK);
     CHECK(::IsWindowVisible(tool.main));
+    tool.Exit();
+}
+
+TEST_CASE("a copy while another program holds the clipboard for 100 ms still succeeds") {
+    OutputTool tool("sample");
+    const std::string report = tool.Report();
+    REQUIRE(!report.empty());
+    REQUIRE(SetClipboardText("earlier text"));
+    ClipboardHolder holder("now", 100);
+    HWND box = Copy(tool);
+    CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(holder.Held());
+    CHECK(ClipboardText() == report);
+    Answer(box, IDNO);
+    tool.Exit();
+}
+
+TEST_CASE("a copy while another program holds the clipboard for 5 s fails and keeps what the clipboard had") {
+    OutputTool tool("sample");
+    REQUIRE(SetClipboardText("earlier text"));
+    ClipboardHolder holder("now", 5000);
+    HWND box = Copy(tool);
+    CHECK(BoxSays(box, rk::kCopyFailedText));
+    CHECK(::GetDlgItem(box, IDYES) == nullptr);  // no forum offer
+    CHECK(holder.Held());
+    CHECK(ClipboardText() == "earlier text");
+    Answer(box, IDOK);
+    CHECK(::IsWindowVisible(tool.main));
+    tool.Exit();
+}
+
+TEST_CASE("a clipboard viewer that holds the clipboard right after it changes does not spoil the copy") {
+    OutputTool tool("sample");
+    const std::string report = tool.Report();
+    REQUIRE(!report.empty());
+    REQUIRE(SetClipboardText("earlier text"));
+    ClipboardHolder viewer("next-change", 100);
+    HWND box = Copy(tool);
+    CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(viewer.Held());
+    CHECK(ClipboardText() == report);
+    Answer(box, IDNO);
     tool.Exit();
 }
 
@@ -294,8 +314,10 @@ TEST_CASE("saving writes the control's text as it stands") {
     tool.RoundTrip();
     CHECK(!Exists(path));
 
-    // No failure message followed any of these saves.
+    // No failure message followed any of these saves, and nothing was left beside the files.
     CHECK(FindDialog(tool.process.Pid(), kCaption) == nullptr);
+    CHECK(LeftoverTemporaryFiles(folder) == 0);
+    CHECK(LeftoverTemporaryFiles(ExeDir() + "e2e\\sample\\") == 0);
     tool.Exit();
 }
 
@@ -331,5 +353,7 @@ TEST_CASE("a save that cannot create the file names the path in a failure messag
     rk::UniqueFile holder(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     REQUIRE(holder);
     expectFailure(held);
+    holder.reset();
+    CHECK(LeftoverTemporaryFiles(folder) == 0);
     tool.Exit();
 }

@@ -13,12 +13,19 @@ namespace rkt {
 // e2e\<name>\Rekkor.exe beside the test program.
 inline std::string Layout(const char* name) { return ExeDir() + "e2e\\" + name + "\\Rekkor.exe"; }
 
+// Where a tool is started from: its exe, and the working directory (empty: the exe's folder).
+struct StartedFrom {
+    std::string exe;
+    std::string workingDir;
+};
+
 struct RunningTool {
     AppProcess process;
     HWND main = nullptr;
 
-    explicit RunningTool(const char* layout) {
-        REQUIRE(process.Start(Layout(layout)));
+    explicit RunningTool(const char* layout) : RunningTool(StartedFrom{Layout(layout), ""}) {}
+    explicit RunningTool(const StartedFrom& where) {
+        REQUIRE(process.Start(where.exe, "", where.workingDir));
         main = WaitForMainWindow(process.Pid());
         REQUIRE(main != nullptr);
     }

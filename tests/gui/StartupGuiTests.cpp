@@ -3,7 +3,9 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/gui/Driver.h"
@@ -15,6 +17,32 @@ namespace {
 
 const char kStatusHint[] = "如果升级有问题，请点击网络诊断";
 const char kAboutCaption[] = "关于 Rekkor";
+const char kWaitText[] = "正在生成报告中，请耐心等候";
+
+// A window that the taskbar shows a button for: visible, and unowned or marked as an app window.
+bool HasTaskbarButton(HWND hwnd) {
+    if (!::IsWindowVisible(hwnd)) return false;
+    LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);
+    if (exStyle & WS_EX_TOOLWINDOW) return false;
+    return ::GetWindow(hwnd, GW_OWNER) == nullptr || (exStyle & WS_EX_APPWINDOW) != 0;
+}
+
+// Looks at the process's windows each time it is called during start-up and keeps the class of
+// every window that has a taskbar button but no caption. The main window is left out: once shown,
+// its title bar is empty by design.
+struct EmptyCaptionWatch {
+    DWORD pid;
+    std::vector<HWND> seen;
+    std::vector<std::string> offenders;
+    void Look() {
+        for (HWND hwnd : TopLevelWindows(pid)) {
+            if (::GetDlgItem(hwnd, IDC_REPORT_EDIT) || !HasTaskbarButton(hwnd) || !TextOf(hwnd).empty()) continue;
+            if (std::find(seen.begin(), seen.end(), hwnd) != seen.end()) continue;
+            seen.push_back(hwnd);
+            offenders.push_back(ClassOf(hwnd));
+        }
+    }
+};
 
 
 }  // namespace
@@ -216,4 +244,55 @@ TEST_CASE("Rekkor.exe carries version 2.0.1.1 and its manifest") {
     CHECK(text.find(arch) != std::string::npos);
     CHECK(text.find("processorArchitecture=\"@") == std::string::npos);
     ::FreeLibrary(image);
+}
+
+TEST_CASE("the About box is owned by the main window, which it keeps disabled while open") {
+    RunningTool tool("none");
+    CHECK(::IsWindowEnabled(tool.main));
+    ::PostMessageA(tool.main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
+    REQUIRE(about != nullptr);
+    CHECK(::GetWindow(about, GW_OWNER) == tool.main);
+    CHECK(!::IsWindowEnabled(tool.main));
+    // No taskbar button of its own: the main window keeps the only one.
+    CHECK(!HasTaskbarButton(about));
+    for (HWND hwnd : TopLevelWindows(tool.process.Pid()))
+        if (HasTaskbarButton(hwnd)) CHECK(hwnd == tool.main);
+    Click(about, IDOK);
+    CHECK(WaitGone(about));
+    CHECK(WaitUntil([&] { return ::IsWindowEnabled(tool.main) != FALSE; }));
+    tool.Exit();
+}
+
+TEST_CASE("during start-up the wait dialog is owned by the main window; no window with an empty caption gets a taskbar button") {
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEngineRelease");
+    REQUIRE(release != nullptr);
+    ::ResetEvent(release);
+    AppProcess process;
+    REQUIRE(process.Start(Layout("blocking")));
+    EmptyCaptionWatch watch{process.Pid(), {}, {}};
+    HWND wait = nullptr;
+    REQUIRE(WaitUntil([&] {
+        watch.Look();
+        return (wait = FindDialogWithText(process.Pid(), kWaitText)) != nullptr;
+    }));
+    // The engine holds the report here: the wait dialog is up, the main window not yet shown.
+    watch.Look();
+    HWND owner = ::GetWindow(wait, GW_OWNER);
+    CHECK(owner != nullptr);
+    CHECK(::GetDlgItem(owner, IDC_REPORT_EDIT) != nullptr);
+    CHECK(!::IsWindowVisible(owner));
+    CHECK(!HasTaskbarButton(wait));
+    ::SetEvent(release);
+    HWND main = nullptr;
+    REQUIRE(WaitUntil([&] {
+        watch.Look();
+        return (main = FindMainWindow(process.Pid())) != nullptr;
+    }));
+    CHECK(main == owner);
+    for (const std::string& offender : watch.offenders)
+        FAIL_CHECK("a window with a taskbar button and no caption: " << offender);
+    Click(main, IDCANCEL);
+    CHECK(process.WaitExit());
+    ::CloseHandle(release);
 }

@@ -8,12 +8,14 @@
 
 #include "base/Handle.h"
 #include "netdiag/DiagnosisRun.h"
+#include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/TestPaths.h"
 #include "tests/unit/NetDiagEmit.h"
 
 using namespace rk;
 
+using rk_test::EnvironmentOverride;
 using rk_test::ExeFolder;
 using rk_test::FileExists;
 using rk_test::TempFolder;
@@ -49,20 +51,6 @@ AnsiString CaptureEmitter(const std::string& arguments, bool& result) {
     CHECK(!FileExists(tempPath));
     return out.Text();
 }
-
-struct EnvironmentOverride {
-    std::string name;
-    std::string saved;
-    bool had;
-    EnvironmentOverride(const char* n, const std::string& value) : name(n) {
-        char buffer[32768];
-        DWORD length = ::GetEnvironmentVariableA(n, buffer, sizeof buffer);
-        had = length > 0 && length < sizeof buffer;
-        if (had) saved.assign(buffer, length);
-        ::SetEnvironmentVariableA(n, value.c_str());
-    }
-    ~EnvironmentOverride() { ::SetEnvironmentVariableA(name.c_str(), had ? saved.c_str() : nullptr); }
-};
 
 }  // namespace
 

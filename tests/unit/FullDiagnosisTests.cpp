@@ -6,10 +6,13 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
+#include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/LoopbackTargets.h"
+#include "tests/common/TestPaths.h"
 #include "tests/unit/LoopbackHttp.h"
 
 using namespace rk;
@@ -59,4 +62,51 @@ TEST_CASE("a full diagnosis against loopback targets shows every section in its 
                                  kSeparator);
     // The pings reached their loopback names.
     CHECK(record.slots[1].find("127.0.0.1") != AnsiString::npos);
+}
+
+TEST_CASE("a full diagnosis with the temp folder named in Chinese uses it and leaves nothing in it") {
+    // 運 is DF 5C in code page 936: its second byte is a backslash's.
+    const std::string temp = rk_test::ExeFolder() + "临时運";
+    ::CreateDirectoryA(temp.c_str(), nullptr);
+    rk_test::EnvironmentOverride tmp("TMP", temp);
+    rk_test::EnvironmentOverride tempVariable("TEMP", temp);
+    char shown[MAX_PATH] = {};
+    REQUIRE(::GetTempPathA(MAX_PATH, shown) > 0);
+    REQUIRE(std::string(shown) == temp + "\\");
+
+    rk_test::LoopbackHttpServer server;
+    server.Serve("/mirelon/mirelonup35.ini", 200, AnsiString(1536, 'u'));
+    server.Serve("/", 200, "<p><span>>查询结果1: 127.0.0.1&nbsp;本机</span></p>");
+    REQUIRE(server.Start());
+    AnsiString updateUrl = server.Url("/mirelon/mirelonup35.ini");
+    AnsiString lookupUrl = server.Url("/");
+    NetTargets targets = rk_test::LoopbackTargets(120000);
+    targets.updateFileUrl = updateUrl.c_str();
+    targets.publicAddressUrl = lookupUrl.c_str();
+
+    NetDiagnostics record;
+    AnsiString out;
+    REQUIRE(record.Run(out, targets) == 1);
+    CHECK(record.slots[4].find("文件大小1536字节") != AnsiString::npos);
+    CHECK(record.slots[9] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" + kSeparator);
+    CHECK(record.slots[1].find("127.0.0.1") != AnsiString::npos);  // a ping read back from its temp file
+    CHECK(record.slots[0].find("127.0.0.1") != AnsiString::npos);  // ipconfig
+
+    // Every temp file went again, and none was made outside that folder.
+    WIN32_FIND_DATAA data;
+    int entries = 0;
+    {
+        UniqueFind find(::FindFirstFileA((temp + "\\*").c_str(), &data));
+        if (find) {
+            do {
+                const std::string name = data.cFileName;
+                if (name != "." && name != "..") {
+                    ++entries;
+                    MESSAGE("left in the temp folder: " << name);
+                }
+            } while (::FindNextFileA(find.get(), &data));
+        }
+    }
+    CHECK(entries == 0);
+    ::RemoveDirectoryA(temp.c_str());
 }

@@ -173,6 +173,119 @@ void SilentServer::Run() {
     }
 }
 
+SlowFirstServer::SlowFirstServer(DWORD holdMs) : m_holdMs(holdMs) {
+    static WinsockUser winsock;
+    ::InitializeCriticalSection(&m_lock);
+    m_laterRequest = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
+SlowFirstServer::~SlowFirstServer() {
+    ::SetEvent(m_stop);
+    if (m_listener != INVALID_SOCKET) ::closesocket(m_listener);
+    if (m_acceptThread) {
+        ::WaitForSingleObject(m_acceptThread, 10000);
+        ::CloseHandle(m_acceptThread);
+    }
+    // The accept thread has ended, so the list no longer grows.
+    for (HANDLE thread : m_connectionThreads) {
+        ::WaitForSingleObject(thread, 10000);
+        ::CloseHandle(thread);
+    }
+    ::CloseHandle(m_laterRequest);
+    ::CloseHandle(m_stop);
+    ::DeleteCriticalSection(&m_lock);
+}
+
+void SlowFirstServer::Serve(const std::string& path, const std::string& firstBody, const std::string& laterBody) {
+    Route& route = m_routes[path];
+    route.firstBody = firstBody;
+    route.laterBody = laterBody;
+}
+
+bool SlowFirstServer::Start() {
+    m_listener = Listen(m_port);
+    if (m_listener == INVALID_SOCKET) return false;
+    m_acceptThread = ::CreateThread(nullptr, 0, &AcceptMain, this, 0, nullptr);
+    return m_acceptThread != nullptr;
+}
+
+std::string SlowFirstServer::Url(const std::string& path) const { return LoopbackUrl(m_port, path); }
+
+DWORD WINAPI SlowFirstServer::AcceptMain(void* self) {
+    auto* server = static_cast<SlowFirstServer*>(self);
+    for (;;) {
+        SOCKET client = ::accept(server->m_listener, nullptr, nullptr);
+        if (client == INVALID_SOCKET) return 0;
+        auto* connection = new Connection{server, client};
+        HANDLE thread = ::CreateThread(nullptr, 0, &ConnectionMain, connection, 0, nullptr);
+        if (!thread) {
+            ::closesocket(client);
+            delete connection;
+            continue;
+        }
+        ::EnterCriticalSection(&server->m_lock);
+        server->m_connectionThreads.push_back(thread);
+        ::LeaveCriticalSection(&server->m_lock);
+    }
+}
+
+DWORD WINAPI SlowFirstServer::ConnectionMain(void* param) {
+    auto* connection = static_cast<Connection*>(param);
+    connection->server->Answer(connection->client);
+    ::closesocket(connection->client);
+    delete connection;
+    return 0;
+}
+
+void SlowFirstServer::Answer(SOCKET client) {
+    std::string request;
+    char chunk[1024];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        const int got = ::recv(client, chunk, sizeof(chunk), 0);
+        if (got <= 0) return;
+        request.append(chunk, got);
+    }
+    ::InterlockedIncrement(&m_requests);
+    const size_t pathStart = request.find(' ') + 1;
+    const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
+    std::string body = "not here";
+    bool first = false;
+    ::EnterCriticalSection(&m_lock);
+    auto route = m_routes.find(path);
+    if (route != m_routes.end()) {
+        first = !route->second.answered;
+        route->second.answered = true;
+        body = first ? route->second.firstBody : route->second.laterBody;
+    }
+    ::LeaveCriticalSection(&m_lock);
+    if (!first) ::SetEvent(m_laterRequest);
+
+    char head[256];
+    std::snprintf(head, sizeof(head),
+                  "HTTP/1.1 %d %s\r\nContent-Type: application/octet-stream\r\nContent-Length: %u\r\n"
+                  "Cache-Control: no-store, no-cache\r\nPragma: no-cache\r\nConnection: close\r\n\r\n",
+                  route != m_routes.end() ? 200 : 404, route != m_routes.end() ? "OK" : "Not Found",
+                  static_cast<unsigned>(body.size()));
+    auto sendAll = [client](const std::string& bytes) {
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const int n = ::send(client, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+            if (n <= 0) return false;
+            sent += n;
+        }
+        return true;
+    };
+    const size_t part = first ? body.size() / 2 : body.size();
+    if (!sendAll(head + body.substr(0, part))) return;
+    if (first) {
+        HANDLE wake[2] = {m_laterRequest, m_stop};
+        ::WaitForMultipleObjects(2, wake, FALSE, m_holdMs);
+        if (!sendAll(body.substr(part))) return;
+    }
+    ::shutdown(client, SD_SEND);
+}
+
 unsigned short ClosedLoopbackPort() {
     static WinsockUser winsock;
     unsigned short port = 0;

@@ -9,6 +9,7 @@
 
 #include "base/Handle.h"
 #include "netdiag/DiagnosisRun.h"
+#include "netdiag/TempFileClaim.h"
 #include "tests/common/LoopbackTargets.h"
 
 using namespace rk;
@@ -26,13 +27,7 @@ bool StartsWith(const AnsiString& text, const char* prefix) { return text.compar
 
 AnsiString SlotText(int slot) { return FormatAnsi("<%d>", slot); }
 
-bool WaitNoLiveRuns() {
-    for (int i = 0; i < 2000; ++i) {
-        if (LiveProbeRuns() == 0) return true;
-        ::Sleep(5);
-    }
-    return false;
-}
+bool WaitNoLiveRuns() { return WaitForProbeRunsToEnd(10000); }
 
 // Manual-reset events that fake probes wait on. On destruction every gate opens and the test
 // waits until the abandoned probes have let go of their run, so none outlives the test's objects.
@@ -265,4 +260,101 @@ TEST_CASE("the real probes against this machine") {
         // The stopped pings end on their own a little later and let go of the run.
         CHECK(WaitNoLiveRuns());
     }
+}
+
+TEST_CASE("the product's targets: the update file comes from the update host") {
+    const NetTargets targets = ProductTargets();
+    CHECK(std::string(targets.hosts[0]) == kProbeHosts[0]);
+    CHECK(std::string(targets.updateFileUrl) ==
+          std::string("http://") + kProbeHosts[0] + "/mirelon/mirelonup35.ini");
+    CHECK(std::string(targets.updateFileUrl) == "http://update.mirelon.example/mirelon/mirelonup35.ini");
+    CHECK(targets.timeoutMs == 300000u);
+}
+
+namespace {
+
+struct ClaimAttempt {
+    const char* path;
+    HANDLE runEnded;
+    HANDLE release;  // the claim is kept until this is set
+    bool held = false;
+    UniqueHandle decided{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // set once the claim is had or given up
+};
+
+DWORD WINAPI ClaimOnThread(void* param) {
+    auto* attempt = static_cast<ClaimAttempt*>(param);
+    TempFileClaim claim(attempt->path, attempt->runEnded);
+    attempt->held = static_cast<bool>(claim);
+    ::SetEvent(attempt->decided.get());
+    if (attempt->release) ::WaitForSingleObject(attempt->release, INFINITE);
+    return 0;
+}
+
+}  // namespace
+
+TEST_CASE("a temp file claimed by a probe still running is waited for") {
+    const char path[] = "C:\\temp\\\\downQuortest.ini";
+    UniqueHandle releaseFirst(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ClaimAttempt first{path, nullptr, releaseFirst.get()};
+    UniqueHandle firstThread(::CreateThread(nullptr, 0, &ClaimOnThread, &first, 0, nullptr));
+    REQUIRE(firstThread);
+    auto finish = MakeScopeExit([&] {
+        ::SetEvent(releaseFirst.get());
+        ::WaitForSingleObject(firstThread.get(), 10000);
+    });
+    // The first claim is held from here on, until releaseFirst is set.
+    REQUIRE(::WaitForSingleObject(first.decided.get(), 10000) == WAIT_OBJECT_0);
+    REQUIRE(first.held);
+
+    SUBCASE("a claim of another file does not wait") {
+        TempFileClaim other("C:\\temp\\\\Quoripseeker.ini", nullptr);
+        CHECK(static_cast<bool>(other));
+    }
+    SUBCASE("the next claim of the file gets it once the first lets go") {
+        UniqueHandle runEnded(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        ClaimAttempt second{path, runEnded.get(), nullptr};
+        UniqueHandle secondThread(::CreateThread(nullptr, 0, &ClaimOnThread, &second, 0, nullptr));
+        REQUIRE(secondThread);
+        // Still waiting a while later.
+        CHECK(::WaitForSingleObject(second.decided.get(), 200) == WAIT_TIMEOUT);
+        ::SetEvent(releaseFirst.get());
+        REQUIRE(::WaitForSingleObject(secondThread.get(), 10000) == WAIT_OBJECT_0);
+        CHECK(second.held);
+    }
+    SUBCASE("a waiting claim gives up when its own run ends") {
+        UniqueHandle runEnded(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        ClaimAttempt second{path, runEnded.get(), nullptr};
+        second.held = true;
+        UniqueHandle secondThread(::CreateThread(nullptr, 0, &ClaimOnThread, &second, 0, nullptr));
+        REQUIRE(secondThread);
+        ::SetEvent(runEnded.get());
+        REQUIRE(::WaitForSingleObject(secondThread.get(), 10000) == WAIT_OBJECT_0);
+        CHECK(!second.held);
+        // The first still holds it.
+        CHECK(::WaitForSingleObject(firstThread.get(), 0) == WAIT_TIMEOUT);
+    }
+}
+
+TEST_CASE("a run tells its probes when it has ended") {
+    NetDiagnostics record;
+    AnsiString out;
+    HANDLE seen = nullptr;
+    UniqueHandle looked(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle gate(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    RunPlan plan;
+    plan.threads[0] = [&seen, &looked, &gate](ProbeRun& run) {
+        SlotWriter text(&run.Slot(4));
+        seen = text.RunEnded();
+        ::SetEvent(looked.get());
+        ::WaitForSingleObject(gate.get(), INFINITE);
+    };
+    NetTargets targets = LoopbackTargets(200);
+    REQUIRE(RunPlanned(record, out, targets, plan) == 0);
+    // The probe is abandoned but still running; the run's end is signalled to it.
+    REQUIRE(::WaitForSingleObject(looked.get(), 10000) == WAIT_OBJECT_0);
+    REQUIRE(seen != nullptr);
+    CHECK(::WaitForSingleObject(seen, 0) == WAIT_OBJECT_0);
+    ::SetEvent(gate.get());
+    CHECK(WaitForProbeRunsToEnd(10000));
+    CHECK(LiveProbeRuns() == 0);
 }

@@ -54,6 +54,19 @@ TEST_CASE("the path the save dialog chose") {
     }
 }
 
+TEST_CASE("the folder of a chosen path, where the temporary file goes") {
+    CHECK(FolderOfPath("C:\\dir\\QuorChecklog.txt") == "C:\\dir");
+    CHECK(FolderOfPath("C:\\QuorChecklog.txt") == "C:\\");
+    CHECK(FolderOfPath("\\\\server\\share\\a.txt") == "\\\\server\\share");
+    CHECK(FolderOfPath("QuorChecklog.txt") == ".");
+    SUBCASE("0x5C as the trail byte of a character is no separator") {
+        // D4 5C is one character in code page 936.
+        CHECK(FolderOfPath("C:\\\xD4\x5C\\a.txt") == "C:\\\xD4\x5C");
+        CHECK(FolderOfPath("C:\\dir\\\xD4\x5C.txt") == "C:\\dir");
+        CHECK(FolderOfPath("C:\\dir\\a\xD4\x5C") == "C:\\dir");
+    }
+}
+
 TEST_CASE("the copy worked only when the clipboard holds the report") {
     const std::string report = "[系统概况]\r\n操作系统版本: 6.1\r\n";
     CHECK(ClipboardHoldsReport({true, true, report}, report));
@@ -67,6 +80,25 @@ TEST_CASE("the copy worked only when the clipboard holds the report") {
         CHECK(ClipboardHoldsReport({true, true, ""}, ""));
         CHECK_FALSE(ClipboardHoldsReport({true, true, "old text"}, ""));
     }
+}
+
+TEST_CASE("the copy worked only when the clipboard changed and holds the report") {
+    const std::string report = "[系统概况]\r\n操作系统版本: 6.1\r\n";
+    CHECK(CopySucceeded(7, 8, {true, true, report}, report));
+    // Unchanged: the control's copy never reached the clipboard, even if it already held the
+    // same text from an earlier copy.
+    CHECK_FALSE(CopySucceeded(7, 7, {true, true, report}, report));
+    // Changed, but by someone else, or not readable.
+    CHECK_FALSE(CopySucceeded(7, 9, {true, true, "other program's text"}, report));
+    CHECK_FALSE(CopySucceeded(7, 8, {false, false, ""}, report));
+    SUBCASE("an empty report") {
+        CHECK(CopySucceeded(7, 8, {true, false, ""}, ""));
+        CHECK_FALSE(CopySucceeded(7, 7, {true, false, ""}, ""));
+    }
+    // Eleven tries 25 ms apart: a quarter of a second.
+    CHECK(kClipboardAttempts >= 2);
+    CHECK((kClipboardAttempts - 1) * kClipboardRetryMs >= 200u);
+    CHECK((kClipboardAttempts - 1) * kClipboardRetryMs <= 300u);
 }
 
 TEST_CASE("the save worked only when every byte was written") {

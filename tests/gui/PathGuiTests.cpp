@@ -1,0 +1,218 @@
+// The tool in unusual places: started from a folder named in Chinese whose characters end in the
+// byte 0x5C (the backslash), and from folders whose full path is 250 bytes or more; a diagnosis
+// with the temp folder named in Chinese; a save to a Chinese name in a Chinese folder. Each ends
+// with the report or the described outcome, and with no file in the wrong place.
+//
+// 診 is D4 5C and 運 is DF 5C in code page 936: a byte-wise search for '\' finds their second
+// byte. Sources are UTF-8; the compiler writes these texts in code page 936.
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "base/Handle.h"
+#include "res/resource.h"
+#include "tests/common/Environment.h"
+#include "tests/common/ExpectedText.h"
+#include "tests/gui/Driver.h"
+#include "tests/gui/RunningTool.h"
+#include "tests/gui/SaveDialog.h"
+
+using namespace rkt;
+
+namespace {
+
+const char kCharacterEndingIn5C[] = "診";  // D4 5C
+const char kStatusHint[] = "如果升级有问题，请点击网络诊断";
+const char kOutputCaption[] = "诊断报告工具";
+
+// The names in a folder, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    rk::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (!find) return names;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(find.get(), &data));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> Names(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RemoveTree(const std::string& folder) {
+    for (const std::string& name : Listing(folder)) {
+        const std::string path = folder + "\\" + name;
+        if (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        else
+            ::DeleteFileA(path.c_str());
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+// A fresh folder for this test's places, removed again at the end.
+struct PlacesRoot {
+    std::string path = ExeDir() + "places";
+    PlacesRoot() {
+        RemoveTree(path);
+        REQUIRE(::CreateDirectoryA(path.c_str(), nullptr));
+    }
+    ~PlacesRoot() { RemoveTree(path); }
+};
+
+// Copies the tool of an e2e layout, with its check.dll when it has one, into `folder`.
+void PlaceTool(const char* layout, const std::string& folder) {
+    const std::string from = ExeDir() + "e2e\\" + layout + "\\";
+    REQUIRE(::CopyFileA((from + "Rekkor.exe").c_str(), (folder + "\\Rekkor.exe").c_str(), FALSE));
+    if (::GetFileAttributesA((from + "check.dll").c_str()) != INVALID_FILE_ATTRIBUTES)
+        REQUIRE(::CopyFileA((from + "check.dll").c_str(), (folder + "\\check.dll").c_str(), FALSE));
+}
+
+// Folders below `parent` (an existing folder) that make the full path `bytes` long: Chinese names
+// of up to 80 bytes (a Linux file name holds 255 bytes of UTF-8, three for each of these
+// characters), with a letter in front where the count is odd.
+std::string MakeFolderOfLength(const std::string& parent, size_t bytes) {
+    std::string folder = parent;
+    while (folder.size() < bytes) {
+        size_t room = std::min<size_t>(bytes - folder.size() - 1, 80);
+        std::string name = room % 2 ? "a" : "";
+        while (name.size() + 2 <= room) name += kCharacterEndingIn5C;
+        if (name.empty()) name = "a";
+        folder += "\\" + name;
+        REQUIRE(::CreateDirectoryA(folder.c_str(), nullptr));
+    }
+    return folder;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+bool AllButtons(HWND main, bool enabled) {
+    for (int id : {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE})
+        if (ItemEnabled(main, id) != enabled) return false;
+    return true;
+}
+
+}  // namespace
+
+TEST_CASE("started from a Chinese folder whose characters end in 0x5C, the tool finds check.dll and saves where told") {
+    PlacesRoot root;
+    const std::string start = root.path + "\\软件診";
+    REQUIRE(::CreateDirectoryA(start.c_str(), nullptr));
+    PlaceTool("sample", start);
+
+    RunningTool tool(StartedFrom{start + "\\Rekkor.exe", ""});
+    const std::string report = tool.Report();
+    CHECK(StartsWith(report, "[系统概况]\r\n"));  // the sample engine beside the exe
+    CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kStatusHint);
+
+    // The proposed name lands in the folder the dialog shows: the tool's own.
+    ForgetLastVisitedFolders();
+    SaveAs(tool, "");
+    std::string bytes;
+    CHECK(ReadFileBytes(start + "\\QuorChecklog.txt", bytes));
+    CHECK(bytes == report);
+
+    // A Chinese name in a Chinese folder, both ending in a character whose trail byte is 0x5C.
+    const std::string saveFolder = root.path + "\\报告診";
+    REQUIRE(::CreateDirectoryA(saveFolder.c_str(), nullptr));
+    const std::string target = saveFolder + "\\結果診.txt";
+    SaveAs(tool, target);
+    bytes.clear();
+    CHECK(ReadFileBytes(target, bytes));
+    CHECK(bytes == report);
+    CHECK(FindDialog(tool.process.Pid(), kOutputCaption) == nullptr);  // no failure message
+    tool.Exit();
+
+    // Nothing anywhere else: no folder cut at a 0x5C byte, no temporary file left.
+    CHECK(Listing(root.path) == Names({"报告診", "软件診"}));
+    CHECK(Listing(start) == Names({"QuorChecklog.txt", "Rekkor.exe", "check.dll"}));
+    CHECK(Listing(saveFolder) == Names({"結果診.txt"}));
+}
+
+TEST_CASE("started from a folder of 250 bytes or more, check.dll is found while the joined path fits") {
+    PlacesRoot root;
+    // Another engine in the working folder: the tool must use the one beside itself, or none.
+    const std::string decoy = ExeDir() + "e2e\\only_getreport\\check.dll";
+    REQUIRE(::CopyFileA(decoy.c_str(), (root.path + "\\check.dll").c_str(), FALSE));
+
+    struct Case {
+        size_t folderBytes;
+        bool found;
+    };
+    // The joined path is the folder, "\check.dll" (10 bytes) and its terminator, within 260.
+    for (const Case& c : {Case{248, true}, Case{249, true}, Case{250, false}, Case{251, false}, Case{400, false}}) {
+        CAPTURE(c.folderBytes);
+        const std::string parent = root.path + "\\long" + std::to_string(c.folderBytes);
+        REQUIRE(::CreateDirectoryA(parent.c_str(), nullptr));
+        if (parent.size() + 2 > c.folderBytes) {
+            MESSAGE("the build folder is too long for a folder of " << c.folderBytes << " bytes");
+            continue;
+        }
+        const std::string folder = MakeFolderOfLength(parent, c.folderBytes);
+        REQUIRE(folder.size() == c.folderBytes);
+        PlaceTool("sample", folder);
+        RunningTool tool(StartedFrom{folder + "\\Rekkor.exe", root.path});
+        const std::string report = tool.Report();
+        if (c.found)
+            CHECK(StartsWith(report, "[系统概况]\r\n"));
+        else
+            CHECK(report == "");  // cleanly not found: an empty report, and not the decoy's
+        CHECK(report.find("only EngGetReport") == std::string::npos);
+        CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kStatusHint);
+        tool.Exit();
+        CHECK(Listing(folder) == Names({"Rekkor.exe", "check.dll"}));
+    }
+}
+
+TEST_CASE("a diagnosis with the temp folder named in Chinese") {
+    PlacesRoot root;
+    const std::string temp = root.path + "\\临时運";  // 運 is DF 5C
+    REQUIRE(::CreateDirectoryA(temp.c_str(), nullptr));
+    rk_test::EnvironmentOverride tmp("TMP", temp);
+    rk_test::EnvironmentOverride tempVariable("TEMP", temp);
+
+    RunningTool tool("loopback");
+    const std::string initial = tool.Report();
+    Click(tool.main, IDC_NET_DIAG);
+    REQUIRE(WaitUntil([&] { return AllButtons(tool.main, false); }));
+    HWND box = WaitForDialog(tool.process.Pid(), "Mirelon", 120000);
+    REQUIRE(box != nullptr);
+    bool done = false;
+    for (const std::string& text : StaticTexts(box)) done = done || text == "网络诊断结束!";
+    CHECK(done);
+    Click(box, IDOK);
+    CHECK(WaitGone(box));
+    REQUIRE(WaitUntil([&] { return AllButtons(tool.main, true); }));
+    const std::string report = tool.Report();
+    REQUIRE(StartsWith(report, initial));
+    const std::string diagnosis = report.substr(initial.size());
+
+    // The console captures went through temp files in that folder and read them back.
+    CHECK(Count(diagnosis, "[ping 命令信息]\r\n") == 3);
+    CHECK(diagnosis.find("127.0.0.1") != std::string::npos);
+    CHECK(Count(diagnosis, "[Ip Config配置信息]\r\n") == 1);
+    CHECK(Count(diagnosis, "[NetStat 配置信息]\r\n") == 1);
+    // The download test and the lookup aim at a port where nothing listens: their failure lines.
+    CHECK(diagnosis.find("[下载测试文件信息]\r\n测试下载Quor升级文件失败: ") != std::string::npos);
+    CHECK(diagnosis.find(std::string("[访问ipseeker获取的IP地址]\r\n\r\n连接IpSeeker失败\r\n") + kSeparator) !=
+          std::string::npos);
+    tool.Exit();
+
+    // Every temp file was removed from that folder, and nothing was made beside it.
+    CHECK(Listing(temp).empty());
+    CHECK(Listing(root.path) == Names({"临时運"}));
+}

@@ -1,0 +1,70 @@
+// Probes abandoned at a run's bound run on. The download test and the public address lookup of
+// a later run must report their own downloads, not the abandoned probes' files.
+#include <doctest/doctest.h>
+#include <winsock2.h>  // before windows.h, which the project headers bring in
+
+#include <string>
+
+#include "netdiag/DiagnosisRun.h"
+#include "netdiag/NetDiagnostics.h"
+#include "netdiag/SectionLines.h"
+#include "tests/common/ExpectedText.h"
+#include "tests/common/LoopbackTargets.h"
+#include "tests/common/TestPaths.h"
+#include "tests/unit/LoopbackHttp.h"
+
+using namespace rk;
+
+namespace {
+
+const char kUpdatePath[] = "/mirelon/mirelonup35.ini";
+
+// The download test and the public address lookup alone, as the product's table runs them.
+RunPlan DownloadAndLookup() {
+    const RunPlan product = ProductPlan();
+    RunPlan plan;
+    plan.threads[0] = product.threads[0];
+    plan.threads[11] = product.threads[11];
+    return plan;
+}
+
+}  // namespace
+
+TEST_CASE("a normal diagnosis after one that timed out while the update file was still coming reports its own download") {
+    // Without the claims the outcome depended on which probe got to the shared file first, so the
+    // scene is played several times.
+    for (int round = 0; round < 6; ++round) {
+        CAPTURE(round);
+        // The first answers trickle: half at once, the rest 700 ms later (past the first run's
+        // bound), or as soon as the next request comes in.
+        rk_test::SlowFirstServer server(700);
+        server.Serve(kUpdatePath, AnsiString(3000, 'f'), AnsiString(1536, 's'));
+        server.Serve("/", "<p><span>>查询结果1: first run</span></p>", "<p><span>>查询结果2: second run</span></p>");
+        REQUIRE(server.Start());
+        const AnsiString updateUrl = server.Url(kUpdatePath);
+        const AnsiString lookupUrl = server.Url("/");
+        NetTargets targets = rk_test::LoopbackTargets(500);
+        targets.updateFileUrl = updateUrl.c_str();
+        targets.publicAddressUrl = lookupUrl.c_str();
+
+        NetDiagnostics first;
+        AnsiString firstOut;
+        REQUIRE(RunPlanned(first, firstOut, targets, DownloadAndLookup()) == 0);
+        CHECK(first.slots[4] == kDownloadHeader);
+        CHECK(first.slots[9] == kLookupHeader);
+
+        targets.timeoutMs = 60000;
+        NetDiagnostics second;
+        AnsiString secondOut;
+        CHECK(RunPlanned(second, secondOut, targets, DownloadAndLookup()) == 1);
+        INFO(second.slots[4]);
+        CHECK(second.slots[4].find("测试下载Quor升级文件成功...") != AnsiString::npos);
+        CHECK(second.slots[4].find("文件大小1536字节") != AnsiString::npos);
+        CHECK(second.slots[9] == AnsiString(kLookupHeader) + ">查询结果2: second run\r\n" + kSeparator);
+
+        // The abandoned probes end once their answers are complete; then nothing is left behind.
+        REQUIRE(WaitForProbeRunsToEnd(60000));
+        CHECK(!rk_test::FileExists(rk_test::TempFolder() + "\\downQuortest.ini"));
+        CHECK(!rk_test::FileExists(rk_test::TempFolder() + "\\Quoripseeker.ini"));
+    }
+}

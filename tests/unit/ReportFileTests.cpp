@@ -1,0 +1,155 @@
+// Writing the report file: a write that stops short (a full disk, a network share gone) must
+// leave the user's earlier file as it was, and no half-written file anywhere.
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/ReportFile.h"
+#include "base/Handle.h"
+#include "tests/common/TestPaths.h"
+
+using namespace rk;
+using rk_test::FileExists;
+
+namespace {
+
+const std::string kEarlier = "the report saved last week\r\n";
+const std::string kReport = "[系统概况]\r\n操作系统版本: 6.1\r\n=======================================\r\n";
+
+// The names in a folder, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (!find) return names;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(find.get(), &data));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadAll(const std::string& path) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!file) return "<missing>";
+    std::string bytes(::GetFileSize(file.get(), nullptr), '\0');
+    DWORD got = 0;
+    if (!bytes.empty()) ::ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    bytes.resize(got);
+    return bytes;
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    REQUIRE(file);
+    DWORD written = 0;
+    REQUIRE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+void RemoveTree(const std::string& folder) {
+    for (const std::string& name : Listing(folder)) {
+        const std::string path = folder + "\\" + name;
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        else
+            ::DeleteFileA(path.c_str());
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+// A folder of the test's own under the temp folder, empty at the start and removed at the end.
+struct SaveFolder {
+    std::string path;
+    explicit SaveFolder(const std::string& name) : path(rk_test::TempFolder() + name) {
+        RemoveTree(path);
+        REQUIRE(::CreateDirectoryA(path.c_str(), nullptr));
+    }
+    ~SaveFolder() { RemoveTree(path); }
+    std::string File(const std::string& name) const { return path + "\\" + name; }
+};
+
+// The disk runs full half way: half the bytes reach the file, then the write fails.
+BOOL DiskFullHalfWay(HANDLE file, const void* data, DWORD size, DWORD* written) {
+    DWORD half = size / 2;
+    ::WriteFile(file, data, half, written, nullptr);
+    ::SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// The write reports success but took fewer bytes than it was given.
+BOOL ShortCount(HANDLE file, const void* data, DWORD size, DWORD* written) {
+    return ::WriteFile(file, data, size / 2, written, nullptr);
+}
+
+}  // namespace
+
+TEST_CASE("a write that stops short leaves the earlier file as it was") {
+    SaveFolder folder("rekkor-save");
+    const std::string target = folder.File("QuorChecklog.txt");
+    for (FileWriter writer : {&DiskFullHalfWay, &ShortCount}) {
+        WriteAll(target, kEarlier);
+        CHECK_FALSE(WriteReportFile(target, kReport, writer));
+        CHECK(ReadAll(target) == kEarlier);
+        // Nothing half-written is left beside it.
+        CHECK(Listing(folder.path) == std::vector<std::string>{"QuorChecklog.txt"});
+    }
+}
+
+TEST_CASE("a write that stops short under a new name leaves no file") {
+    SaveFolder folder("rekkor-save");
+    CHECK_FALSE(WriteReportFile(folder.File("new.txt"), kReport, &DiskFullHalfWay));
+    CHECK(Listing(folder.path).empty());
+}
+
+TEST_CASE("a complete write replaces the file, or creates it") {
+    SaveFolder folder("rekkor-save");
+    const std::string target = folder.File("QuorChecklog.txt");
+    WriteAll(target, std::string(5000, 'x'));
+    CHECK(WriteReportFile(target, kReport));
+    CHECK(ReadAll(target) == kReport);
+    CHECK(WriteReportFile(folder.File("report"), kReport));
+    CHECK(ReadAll(folder.File("report")) == kReport);
+    CHECK(WriteReportFile(folder.File("empty.txt"), ""));
+    CHECK(ReadAll(folder.File("empty.txt")) == "");
+    CHECK(Listing(folder.path) == std::vector<std::string>{"QuorChecklog.txt", "empty.txt", "report"});
+}
+
+TEST_CASE("a target that cannot be replaced is left alone, and so is its folder") {
+    SaveFolder folder("rekkor-save");
+    SUBCASE("a folder that does not exist") {
+        CHECK_FALSE(WriteReportFile(folder.File("missing\\QuorChecklog.txt"), kReport));
+        CHECK(Listing(folder.path).empty());
+    }
+    SUBCASE("a file another program holds open without sharing") {
+        const std::string target = folder.File("held.txt");
+        WriteAll(target, kEarlier);
+        UniqueFile holder(::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        REQUIRE(holder);
+        CHECK_FALSE(WriteReportFile(target, kReport));
+        holder.reset();
+        CHECK(ReadAll(target) == kEarlier);
+        CHECK(Listing(folder.path) == std::vector<std::string>{"held.txt"});
+    }
+}
+
+TEST_CASE("Chinese folder and file names whose characters end in the byte 0x5C") {
+    // 報告診 and 結果診: 診 is D4 5C in code page 936, the same byte as a backslash.
+    SaveFolder parent("rekkor-save");
+    const std::string folder = parent.File("报告診");
+    REQUIRE(::CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string target = folder + "\\結果診.txt";
+    WriteAll(target, kEarlier);
+    CHECK_FALSE(WriteReportFile(target, kReport, &DiskFullHalfWay));
+    CHECK(ReadAll(target) == kEarlier);
+    CHECK(Listing(folder) == std::vector<std::string>{"結果診.txt"});
+    CHECK(WriteReportFile(target, kReport));
+    CHECK(ReadAll(target) == kReport);
+    CHECK(Listing(folder) == std::vector<std::string>{"結果診.txt"});
+    CHECK(Listing(parent.path) == std::vector<std::string>{"报告診"});
+}

@@ -1,0 +1,160 @@
+// winsock2.h must come before windows.h.
+#include "tests/unit/LoopbackHttp.h"
+#include "tests/unit/SoakRun.h"
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <vector>
+
+#include "base/Handle.h"
+#include "netdiag/DiagnosisRun.h"
+#include "netdiag/NetDiagnostics.h"
+#include "tests/common/LoopbackTargets.h"
+
+namespace rk_test {
+
+namespace {
+
+const DWORD kEndWaitMs = 120000;
+
+DWORD ThreadsOfThisProcess() {
+    rk::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return 0;
+    const DWORD self = ::GetCurrentProcessId();
+    DWORD count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry))
+        if (entry.th32OwnerProcessID == self) ++count;
+    return count;
+}
+
+// The system's handle list, for systems whose GetProcessHandleCount reports nothing (Wine).
+struct SystemHandleEntry {
+    USHORT processId;
+    USHORT creatorBackTraceIndex;
+    UCHAR objectType;
+    UCHAR attributes;
+    USHORT value;
+    PVOID object;
+    ACCESS_MASK grantedAccess;
+};
+struct SystemHandleList {
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+
+DWORD HandlesFromSystemList() {
+    using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QuerySystemInformation>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    const ULONG kSystemHandleInformation = 16;
+    std::vector<char> buffer(1 << 20);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        ULONG needed = 0;
+        LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) {
+            const auto* list = reinterpret_cast<const SystemHandleList*>(buffer.data());
+            const USHORT self = static_cast<USHORT>(::GetCurrentProcessId());
+            DWORD count = 0;
+            for (ULONG i = 0; i < list->count; ++i)
+                if (list->entries[i].processId == self) ++count;
+            return count;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return 0;
+}
+
+
+// Committed private memory, for systems whose memory counters leave PrivateUsage at 0 (Wine).
+SIZE_T PrivateCommitted() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* at = nullptr; ::VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= at) break;
+        at = next;
+    }
+    return total;
+}
+
+// A whole product diagnosis; 1 when it ended within the bound.
+int Diagnose(const rk::NetTargets& targets, rk::AnsiString* downloadSection = nullptr) {
+    rk::NetDiagnostics record;
+    rk::AnsiString out;
+    const int result = record.Run(out, targets);
+    if (downloadSection) *downloadSection = record.slots[4];
+    return result;
+}
+
+}  // namespace
+
+ProcessFigures MeasureThisProcess() {
+    ProcessFigures figures;
+    if (!::GetProcessHandleCount(::GetCurrentProcess(), &figures.handles) || figures.handles == 0) {
+        figures.handles = HandlesFromSystemList();
+        figures.handlesFromSystemList = true;
+    }
+    figures.threads = ThreadsOfThisProcess();
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                               sizeof memory))
+        figures.privateBytes = memory.PrivateUsage;
+    if (figures.privateBytes == 0) {
+        figures.privateBytes = PrivateCommitted();
+        figures.privateFromRegions = true;
+    }
+    return figures;
+}
+
+SoakFigures RunSoak(int runs, DWORD boundMs) {
+    SoakFigures figures;
+    figures.atStart = MeasureThisProcess();
+
+    LoopbackHttpServer answering;
+    answering.Serve("/mirelon/mirelonup35.ini", 200, std::string(1536, 'u'));
+    answering.Serve("/", 200, "<p><span>>查询结果: 127.0.0.1</span></p>");
+    if (!answering.Start()) return figures;
+    const std::string updateUrl = answering.Url("/mirelon/mirelonup35.ini");
+    const std::string lookupUrl = answering.Url("/");
+    rk::NetTargets normal = LoopbackTargets(60000);
+    normal.updateFileUrl = updateUrl.c_str();
+    normal.publicAddressUrl = lookupUrl.c_str();
+
+    // Warm-up: the first diagnosis loads and sets up what stays for the process's life.
+    Diagnose(normal);
+    rk::WaitForProbeRunsToEnd(kEndWaitMs);
+    figures.before = MeasureThisProcess();
+
+    {
+        SilentServer blocking;
+        if (!blocking.Start()) return figures;
+        const std::string blockingUpdateUrl = blocking.Url("/mirelon/mirelonup35.ini");
+        const std::string blockingLookupUrl = blocking.Url("/");
+        rk::NetTargets bounded = LoopbackTargets(boundMs);
+        bounded.updateFileUrl = blockingUpdateUrl.c_str();
+        bounded.publicAddressUrl = blockingLookupUrl.c_str();
+        const DWORD start = ::GetTickCount();
+        for (int i = 0; i < runs; ++i)
+            if (Diagnose(bounded) == 0) ++figures.timedOutRuns;
+        figures.timedOutSeconds = (::GetTickCount() - start) / 1000.0;
+        // The blocked downloads fail once the server goes; the pings end on their own.
+        blocking.Close();
+        figures.abandonedEnded = rk::WaitForProbeRunsToEnd(kEndWaitMs);
+    }
+    figures.afterAbandoned = MeasureThisProcess();
+
+    rk::AnsiString download;
+    figures.normalCompleted = Diagnose(normal, &download) == 1;
+    figures.normalHasDownload = download.find("文件大小1536字节") != rk::AnsiString::npos;
+    rk::WaitForProbeRunsToEnd(kEndWaitMs);
+    figures.atEnd = MeasureThisProcess();
+    return figures;
+}
+
+}  // namespace rk_test
