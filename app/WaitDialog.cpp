@@ -16,8 +16,9 @@ bool WaitDialog::OnInit() {
     return true;
 }
 
-bool WaitDialog::OnCommand(int, int id, LPARAM) {
-    if (id == ID_REPORT_DONE) {
+bool WaitDialog::OnCommand(int code, int id, LPARAM) {
+    // Exactly the worker's command: the same id with a notification code is not the report's end.
+    if (code == 0 && id == ID_REPORT_DONE) {
         End(IDCANCEL);
         return true;
     }
