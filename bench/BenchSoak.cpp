@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/unit/SoakRun.h"
+#include "tests/unit/netdiag/SoakRun.h"
 
 namespace {
 

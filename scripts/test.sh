@@ -20,28 +20,38 @@ plan=()
 if [ $run_i686 -eq 1 ]; then plan+=("i686:"); else plan+=("i686:-LE wine"); fi
 plan+=("x64:")
 
-status=0
+# One architecture's suite: its own Wine prefix and wineserver, its own virtual display, and a
+# network namespace with only loopback.
+run_suite() {
+  local arch="$1" filter="$2"
+  shift 2
+  export BUILD_DIR
+  BUILD_DIR="$(rk_build_dir "$arch")"
+  source "$ROOT/scripts/wine-env.sh"
+  wineserver -k 2>/dev/null || true
+  # $filter is word-split on purpose.
+  unshare --net bash -c '
+    ip link set lo up
+    cd "$BUILD_DIR"
+    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 600 "$@"
+    status=$?
+    wineserver -k 2>/dev/null || true
+    exit $status
+  ' bash $filter "$@"
+}
+
+# The architectures run side by side: each waits mostly on Wine and its windows, not the CPU.
+pids=()
 for entry in "${plan[@]}"; do
   arch="${entry%%:*}"
   filter="${entry#*:}"
-  dir="$(rk_build_dir "$arch")"
   echo "test: $arch${filter:+ (without Wine)}"
-  (
-    export BUILD_DIR="$dir"
-    source "$ROOT/scripts/wine-env.sh"
-    # A fresh wineserver for the run, started inside the namespace by the first test.
-    wineserver -k 2>/dev/null || true
-    # $filter is word-split on purpose.
-    unshare --net bash -c '
-      ip link set lo up
-      cd "$BUILD_DIR"
-      xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 600 "$@"
-      status=$?
-      wineserver -k 2>/dev/null || true
-      exit $status
-    ' bash $filter "$@"
-  ) 2>&1 | tee "$BUILD_ROOT/ctest-$arch.log" || status=1
+  ( run_suite "$arch" "$filter" "$@" ) >"$BUILD_ROOT/ctest-$arch.log" 2>&1 &
+  pids+=($!)
 done
+status=0
+for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+for entry in "${plan[@]}"; do cat "$BUILD_ROOT/ctest-${entry%%:*}.log"; done
 
 passed=0; failed=0
 for arch in i686 x64; do

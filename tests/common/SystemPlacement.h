@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace rk_test {
+
 inline std::string UserinitPath() {
     char dir[MAX_PATH] = {};
     ::GetWindowsDirectoryA(dir, MAX_PATH);
@@ -54,3 +56,4 @@ struct DesktopLink {
     ~DesktopLink() { ::DeleteFileA(path.c_str()); }
 };
 
+}  // namespace rk_test

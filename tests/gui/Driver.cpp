@@ -8,7 +8,7 @@
 #include "res/resource.h"
 #include "tests/common/TestPaths.h"
 
-namespace rkt {
+namespace rk_test {
 
 AppProcess::~AppProcess() { Kill(); }
 
@@ -215,4 +215,4 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
     return true;
 }
 
-}  // namespace rkt
+}  // namespace rk_test

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace rkt {
+namespace rk_test {
 
 constexpr DWORD kWaitMs = 20000;
 
@@ -66,4 +66,4 @@ std::string ExeDir();
 // A file's bytes; false when it cannot be read.
 bool ReadFileBytes(const std::string& path, std::string& bytes);
 
-}  // namespace rkt
+}  // namespace rk_test

@@ -20,7 +20,7 @@
 #include "tests/gui/RunningTool.h"
 #include "tests/gui/SaveDialog.h"
 
-using namespace rkt;
+using namespace rk_test;
 
 namespace {
 

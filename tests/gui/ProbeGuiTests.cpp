@@ -11,7 +11,7 @@
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 
-using namespace rkt;
+using namespace rk_test;
 
 namespace {
 

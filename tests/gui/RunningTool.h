@@ -8,7 +8,7 @@
 #include "res/resource.h"
 #include "tests/gui/Driver.h"
 
-namespace rkt {
+namespace rk_test {
 
 // e2e\<name>\Rekkor.exe beside the test program.
 inline std::string Layout(const char* name) { return ExeDir() + "e2e\\" + name + "\\Rekkor.exe"; }
@@ -40,4 +40,4 @@ struct RunningTool {
     }
 };
 
-}  // namespace rkt
+}  // namespace rk_test

@@ -10,7 +10,7 @@
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 
-namespace rkt {
+namespace rk_test {
 
 // The explorer-style file dialog's name box: an edit inside a combo (cmb13), or an edit (edt1).
 const int kNameComboId = 0x47C;
@@ -72,4 +72,4 @@ inline void ForgetLastVisitedFolders() {
     ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU");
 }
 
-}  // namespace rkt
+}  // namespace rk_test

@@ -12,7 +12,7 @@
 #include "res/resource.h"
 #include "tests/gui/RunningTool.h"
 
-using namespace rkt;
+using namespace rk_test;
 
 namespace {
 

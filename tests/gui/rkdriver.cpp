@@ -14,7 +14,7 @@ namespace {
 
 HWND FindAnyMainWindow() {
     HWND found = nullptr;
-    rkt::WaitUntil([&] {
+    rk_test::WaitUntil([&] {
         found = nullptr;
         for (HWND hwnd = ::FindWindowExA(nullptr, nullptr, "#32770", nullptr); hwnd && !found;
              hwnd = ::FindWindowExA(nullptr, hwnd, "#32770", nullptr))
@@ -44,12 +44,12 @@ int main(int argc, char** argv) {
         }
         ::CloseHandle(info.hThread);
         ::CloseHandle(info.hProcess);
-        HWND main = rkt::WaitForMainWindow(info.dwProcessId);
+        HWND main = rk_test::WaitForMainWindow(info.dwProcessId);
         if (!main) {
             std::fprintf(stderr, "rkdriver: no main window\n");
             return 1;
         }
-        std::string report = rkt::ItemText(main, IDC_REPORT_EDIT);
+        std::string report = rk_test::ItemText(main, IDC_REPORT_EDIT);
         FILE* out = std::fopen(argv[3], "wb");
         if (!out) return 1;
         std::fwrite(report.data(), 1, report.size(), out);
@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
     if (command == "close") {
         HWND main = FindAnyMainWindow();
         if (!main) return 1;
-        rkt::Click(main, IDCANCEL);
-        return rkt::WaitGone(main) ? 0 : 1;
+        rk_test::Click(main, IDCANCEL);
+        return rk_test::WaitGone(main) ? 0 : 1;
     }
     std::fprintf(stderr, "usage: rkdriver snapshot <exe> <report file> | rkdriver close\n");
     return 2;

@@ -17,6 +17,7 @@
 #include "tests/common/SystemPlacement.h"
 
 using namespace rk;
+using namespace rk_test;
 
 namespace {
 

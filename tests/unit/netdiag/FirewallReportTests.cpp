@@ -8,11 +8,10 @@
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "tests/common/ExpectedText.h"
-#include "tests/unit/NetProbeTestUtil.h"
+#include "tests/unit/netdiag/ProbeTestUtil.h"
 
 using namespace rk;
-using rk_test::ExeFolder;
-using rk_test::RedirectedRoot;
+using namespace rk_test;
 
 namespace {
 
@@ -24,7 +23,7 @@ class ScratchService {
 public:
     explicit ScratchService(const char* name) : m_manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
         if (!m_manager) return;
-        const std::string binary = ExeFolder() + "test_netprobes.exe";
+        const std::string binary = ExeFolder() + "rk_test_sections.exe";
         m_service.reset(::CreateServiceA(m_manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                          SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binary.c_str(), nullptr, nullptr,
                                          nullptr, nullptr, nullptr));

@@ -1,6 +1,6 @@
 // The download test and the public address lookup against HTTP servers on 127.0.0.1.
 // winsock2.h must come before windows.h.
-#include "tests/unit/LoopbackHttp.h"
+#include "tests/common/LoopbackHttp.h"
 
 #include <doctest/doctest.h>
 
@@ -12,9 +12,7 @@
 #include "tests/common/TestPaths.h"
 
 using namespace rk;
-using rk_test::LoopbackHttpServer;
-using rk_test::FileExists;
-using rk_test::SilentServer;
+using namespace rk_test;
 
 namespace {
 

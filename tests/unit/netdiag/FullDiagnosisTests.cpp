@@ -13,9 +13,10 @@
 #include "tests/common/ExpectedText.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/common/TestPaths.h"
-#include "tests/unit/LoopbackHttp.h"
+#include "tests/common/LoopbackHttp.h"
 
 using namespace rk;
+using namespace rk_test;
 
 namespace {
 

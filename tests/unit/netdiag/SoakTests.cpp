@@ -4,7 +4,7 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
-#include "tests/unit/SoakRun.h"
+#include "tests/unit/netdiag/SoakRun.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/unit/LoopbackHttp.h"
+#include "tests/common/LoopbackHttp.h"
 
 #include <cstdio>
 

@@ -11,14 +11,11 @@
 #include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/TestPaths.h"
-#include "tests/unit/NetDiagEmit.h"
+#include "tests/unit/netdiag/NetDiagEmit.h"
 
 using namespace rk;
+using namespace rk_test;
 
-using rk_test::EnvironmentOverride;
-using rk_test::ExeFolder;
-using rk_test::FileExists;
-using rk_test::TempFolder;
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "netdiag/NetDiagnostics.h"
 #include "tests/common/ExpectedText.h"
-#include "tests/unit/NetProbeTestUtil.h"
+#include "tests/unit/netdiag/ProbeTestUtil.h"
 
 using namespace rk;
-using rk_test::RedirectedRoot;
+using namespace rk_test;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // winsock2.h must come before windows.h.
-#include "tests/unit/LoopbackHttp.h"
-#include "tests/unit/SoakRun.h"
+#include "tests/common/LoopbackHttp.h"
+#include "tests/unit/netdiag/SoakRun.h"
 
 #include <psapi.h>
 #include <tlhelp32.h>

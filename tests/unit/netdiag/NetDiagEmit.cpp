@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/unit/NetDiagEmit.h"
+#include "tests/unit/netdiag/NetDiagEmit.h"
+
+using namespace rk_test;
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
