@@ -1,0 +1,121 @@
+#!/bin/bash
+# scripts/release.sh [--verify]
+# Builds the shipped 32-bit Rekkor.exe from the last commit, in a fresh tree of its own, and writes
+# dist/Rekkor-<version>-win32.zip (the exe and a usage note in code page 936) with dist/SHA256SUMS
+# for the zip and the exe. The version is the one in res/Rekkor.rc. Every time in the outputs is
+# the commit's time, so two builds of one commit are byte-identical wherever and whenever they run.
+# --verify builds a second time in another folder, compares the two and checks the release as the
+# tests check the shipped product (XP imports, manifest, version); it exits 1 on any difference.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+DIST="$ROOT/dist"
+fail() { echo "release: $*" >&2; exit 1; }
+
+verify=0
+case "${1:-}" in
+  "") ;;
+  --verify) verify=1 ;;
+  *) echo "usage: scripts/release.sh [--verify]" >&2; exit 2 ;;
+esac
+
+"$ROOT/scripts/setup.sh"
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/rekkor-release.XXXXXX")"
+trap 'rm -rf "$WORK"' EXIT
+
+# The release is the last commit's tree, whatever the working tree holds besides.
+commit=""
+if git -C "$ROOT" rev-parse --verify -q HEAD >/dev/null 2>&1; then
+  commit="$(git -C "$ROOT" rev-parse HEAD)"
+  if [ -n "$(git -C "$ROOT" status --porcelain --untracked-files=no)" ]; then
+    echo "release: the working tree has changes that are not committed; the release is built from ${commit:0:12}"
+  fi
+  export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct HEAD)}"
+else
+  [ -n "${SOURCE_DATE_EPOCH:-}" ] ||
+    fail "no git history here to take the commit's time from; set SOURCE_DATE_EPOCH (seconds since 1970)"
+fi
+[[ "$SOURCE_DATE_EPOCH" =~ ^[0-9]+$ ]] || fail "SOURCE_DATE_EPOCH is not a number of seconds: $SOURCE_DATE_EPOCH"
+
+# release_build DIR OUT: exports the sources into DIR/source, builds Rekkor.exe in DIR/build and
+# writes OUT/Rekkor.exe and OUT/<zip>. Sets VERSION, ZIP_NAME and BUILT_SRC (the sources' folder).
+release_build() {
+  local dir="$1" out="$2" src build
+  build="$dir/build"
+  if [ -n "$commit" ]; then
+    src="$dir/source"
+    mkdir -p "$src"
+    git -C "$ROOT" archive --format=tar "$commit" | tar -x -C "$src"
+  else
+    src="$ROOT"
+  fi
+  mkdir -p "$out"
+  VERSION="$(python3 "$src/scripts/release.py" version "$src/res/Rekkor.rc")" || fail "no version in res/Rekkor.rc"
+  ZIP_NAME="Rekkor-$VERSION-win32.zip"
+  echo "release: building Rekkor.exe $VERSION${commit:+ of ${commit:0:12}} in $build"
+  if ! { cmake -S "$src" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" \
+           -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DRK_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" &&
+         cmake --build "$build" -j"$(nproc)" --target Rekkor; } >"$dir/build.log" 2>&1; then
+    tail -n 40 "$dir/build.log" >&2
+    fail "the build in $build failed (the lines above end its log)"
+  fi
+  cp "$build/Rekkor.exe" "$out/Rekkor.exe"
+  python3 "$src/scripts/release.py" pack "$out/Rekkor.exe" "$src/res/release-note.zh.txt" "$VERSION" \
+    "$SOURCE_DATE_EPOCH" "$out/$ZIP_NAME"
+  SOURCES+=("$src" "$build")
+  BUILT_SRC="$src"
+}
+
+SOURCES=("$ROOT")
+release_build "$WORK/first" "$WORK/first/out"
+first_out="$WORK/first/out"
+first_src="$BUILT_SRC"
+
+mkdir -p "$DIST"
+rm -f "$DIST"/Rekkor-*-win32.zip "$DIST/SHA256SUMS"
+cp "$first_out/$ZIP_NAME" "$DIST/$ZIP_NAME"
+{
+  (cd "$DIST" && sha256sum "$ZIP_NAME")
+  (cd "$first_out" && sha256sum Rekkor.exe)
+} >"$DIST/SHA256SUMS"
+echo "release: wrote dist/$ZIP_NAME and dist/SHA256SUMS:"
+sed 's/^/  /' "$DIST/SHA256SUMS"
+
+problems=0
+problem() { echo "release: $*" >&2; problems=$((problems + 1)); }
+
+# The same checks as the shipped product's tests, from the released commit's own scripts.
+python3 "$first_src/scripts/release.py" check-zip "$DIST/$ZIP_NAME" "$first_out/Rekkor.exe" \
+  "$first_src/res/release-note.zh.txt" "$VERSION" || problem "the zip does not hold exactly Rekkor.exe and the usage note"
+bash "$first_src/tests/gui/check-imports.sh" i686 "$first_out/Rekkor.exe" || problem "the exe fails the XP import check"
+python3 "$first_src/scripts/release.py" check-exe "$first_out/Rekkor.exe" "$VERSION" ||
+  problem "the exe's manifest or version is not the shipped product's"
+(cd "$DIST" && sha256sum -c --quiet --ignore-missing SHA256SUMS) || problem "dist/SHA256SUMS does not match the zip"
+(cd "$first_out" && grep ' Rekkor.exe$' "$DIST/SHA256SUMS" | sha256sum -c --quiet) ||
+  problem "dist/SHA256SUMS does not match the exe"
+
+if [ $verify -eq 1 ]; then
+  # A second tree at another path and depth: no path or time of the first may show in the bytes.
+  release_build "$WORK/second/tree" "$WORK/second/out"
+  second_out="$WORK/second/out"
+  for file in Rekkor.exe "$ZIP_NAME"; do
+    a="$(sha256sum <"$first_out/$file" | cut -d' ' -f1)"
+    b="$(sha256sum <"$second_out/$file" | cut -d' ' -f1)"
+    echo "release: $file first build  $a"
+    echo "release: $file second build $b"
+    [ "$a" = "$b" ] || problem "the two builds' $file differ"
+  done
+fi
+for path in "${SOURCES[@]}"; do
+  if grep -qaF "$path" "$first_out/Rekkor.exe"; then problem "the exe holds the build path $path"; fi
+done
+
+if [ $problems -ne 0 ]; then
+  echo "release: FAILED: $problems problems (above)" >&2
+  exit 1
+fi
+if [ $verify -eq 1 ]; then
+  echo "release: verified: two builds in two folders are byte-identical; the zip holds exactly Rekkor.exe and README.txt"
+else
+  echo "release: checked: the zip holds exactly Rekkor.exe and README.txt"
+fi
