@@ -1,0 +1,19 @@
+#pragma once
+// The clipboard as the copy command sees it.
+#include <windows.h>
+
+#include "app/OutputRules.h"
+
+namespace rk {
+
+// What the clipboard holds as CF_TEXT, read with `owner` as the opening window.
+ClipboardView ReadClipboard(HWND owner);
+
+// Leaves the clipboard empty, when it can be opened.
+void EmptyTheClipboard(HWND owner);
+
+// Waits `ms`, serving the messages that other threads and programs send meanwhile: a clipboard
+// viewer that reads the copy asks this thread's clipboard window to render it.
+void WaitServingSentMessages(DWORD ms);
+
+}  // namespace rk
