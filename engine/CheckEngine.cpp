@@ -24,7 +24,9 @@ CheckEngine::~CheckEngine() { Unbind(); }
 bool CheckEngine::Bind() {
     if (m_module) return true;
     char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(::GetModuleHandleA(nullptr), path, MAX_PATH);
+    // A path cut at the buffer's end has no terminator (XP) or is not the tool's: load nothing.
+    const DWORD length = ::GetModuleFileNameA(::GetModuleHandleA(nullptr), path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
     // The joined path must fit in MAX_PATH; PathAppend fails rather than truncate, and then we
     // load nothing instead of a library of some other name.
     if (!::PathAppendA(path, "..\\check.dll")) return false;
