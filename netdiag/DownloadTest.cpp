@@ -12,7 +12,7 @@ DWORD NetDiagnostics::QueryFileSize(const char* path, DWORD* sizeHigh) {
     *sizeHigh = 0;
     WIN32_FIND_DATAA data;
     UniqueFind find(::FindFirstFileA(path, &data));
-    if (!find) return 0xFFFFFFFF;
+    if (!find) return kNoFileSize;
     *sizeHigh = data.nFileSizeHigh;
     return data.nFileSizeLow;
 }
@@ -30,7 +30,7 @@ bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
     // A probe abandoned at an earlier run's bound may still be downloading into this file, and
     // deletes it when done. Wait for it; when this run ends first, the slot keeps its header.
     TempFileClaim claim(path.c_str(), out.RunEnded());
-    if (!claim) return 0;
+    if (!claim) return false;
 
     const DWORD start = ::GetTickCount();
     const HRESULT hr = ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr);
@@ -45,7 +45,7 @@ bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
 
     DWORD sizeHigh = 0;
     const DWORD size = QueryFileSize(path.c_str(), &sizeHigh);
-    const bool found = !(size == 0xFFFFFFFF && sizeHigh == 0 && ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES);
+    const bool found = !(size == kNoFileSize && sizeHigh == 0 && ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES);
     const AnsiString line = DownloadSuccessLine(start, end, found, size);
     ::DeleteFileA(path.c_str());
     out.Append(line);

@@ -47,6 +47,8 @@ struct NetDiagnostics {
 
     // Steps of the probes above, open to the tests.
     static void AppendProxyList(AnsiString text, SlotWriter& result);
+    // The file's size as FindFirstFile reports it; kNoFileSize (high part 0) when it is not there.
+    static constexpr DWORD kNoFileSize = 0xFFFFFFFF;
     static DWORD QueryFileSize(const char* path, DWORD* sizeHigh);
     static void AppendFirewallState(SlotWriter& result);
     static SC_HANDLE OpenFirewallService(const char* name);

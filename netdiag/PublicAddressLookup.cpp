@@ -35,11 +35,11 @@ bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
     if (!TempFilePath(kLookupFileName, path)) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
-        return 0;
+        return false;
     }
     // As in the download test: an abandoned lookup of an earlier run may still hold the file.
     TempFileClaim claim(path.c_str(), out.RunEnded());
-    if (!claim) return 0;
+    if (!claim) return false;
     if (::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr) != S_OK) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
