@@ -23,13 +23,20 @@ CheckEngine::~CheckEngine() { Unbind(); }
 
 bool CheckEngine::Bind() {
     if (m_module) return true;
+    // The tool's own path may be longer than MAX_PATH while its folder and "\check.dll" still fit,
+    // so it is read into a larger buffer. A path cut at the buffer's end (XP leaves no terminator
+    // then) is not the tool's: load nothing.
+    char own[2 * MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(::GetModuleHandleA(nullptr), own, sizeof own);
+    if (length == 0 || length >= sizeof own) return false;
+    // The folder, cut at its last separator (a code page 936 trail byte 0x5C is no separator).
+    ::PathRemoveFileSpecA(own);
+    if (std::strlen(own) >= MAX_PATH) return false;
     char path[MAX_PATH] = {};
-    // A path cut at the buffer's end has no terminator (XP) or is not the tool's: load nothing.
-    const DWORD length = ::GetModuleFileNameA(::GetModuleHandleA(nullptr), path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
+    lstrcpynA(path, own, MAX_PATH);
     // The joined path must fit in MAX_PATH; PathAppend fails rather than truncate, and then we
     // load nothing instead of a library of some other name.
-    if (!::PathAppendA(path, "..\\check.dll")) return false;
+    if (!::PathAppendA(path, "check.dll")) return false;
     m_module.reset(::LoadLibraryA(path));
     if (!m_module) return false;
     HMODULE module = m_module.get();

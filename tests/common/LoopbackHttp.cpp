@@ -47,6 +47,39 @@ const char* Reason(int status) {
     }
 }
 
+// Reads the request head and gives its path ("GET /path HTTP/1.1"); false when the client left.
+bool ReadRequestPath(SOCKET client, std::string& path) {
+    std::string request;
+    char chunk[1024];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        const int got = ::recv(client, chunk, sizeof(chunk), 0);
+        if (got <= 0) return false;
+        request.append(chunk, got);
+    }
+    const size_t pathStart = request.find(' ') + 1;
+    path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
+    return true;
+}
+
+std::string ResponseHead(int status, size_t length) {
+    char head[256];
+    std::snprintf(head, sizeof(head),
+                  "HTTP/1.1 %d %s\r\nContent-Type: application/octet-stream\r\nContent-Length: %u\r\n"
+                  "Cache-Control: no-store, no-cache\r\nPragma: no-cache\r\nConnection: close\r\n\r\n",
+                  status, Reason(status), static_cast<unsigned>(length));
+    return head;
+}
+
+bool SendAll(SOCKET client, const std::string& bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const int n = ::send(client, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+        if (n <= 0) return false;
+        sent += n;
+    }
+    return true;
+}
+
 }  // namespace
 
 LoopbackHttpServer::LoopbackHttpServer() { static WinsockUser winsock; }
@@ -89,32 +122,12 @@ void LoopbackHttpServer::Run() {
 }
 
 void LoopbackHttpServer::Answer(SOCKET client) {
-    std::string request;
-    char chunk[1024];
-    while (request.find("\r\n\r\n") == std::string::npos) {
-        const int got = ::recv(client, chunk, sizeof(chunk), 0);
-        if (got <= 0) return;
-        request.append(chunk, got);
-    }
+    std::string path;
+    if (!ReadRequestPath(client, path)) return;
     ::InterlockedIncrement(&m_requests);
-    // "GET /path HTTP/1.1"
-    const size_t pathStart = request.find(' ') + 1;
-    const size_t pathEnd = request.find(' ', pathStart);
-    const std::string path = request.substr(pathStart, pathEnd - pathStart);
     auto route = m_routes.find(path);
     const Reply reply = route != m_routes.end() ? route->second : Reply{404, "not here"};
-    char head[256];
-    std::snprintf(head, sizeof(head),
-                  "HTTP/1.1 %d %s\r\nContent-Type: application/octet-stream\r\nContent-Length: %u\r\n"
-                  "Cache-Control: no-store, no-cache\r\nPragma: no-cache\r\nConnection: close\r\n\r\n",
-                  reply.status, Reason(reply.status), static_cast<unsigned>(reply.body.size()));
-    std::string response = head + reply.body;
-    size_t sent = 0;
-    while (sent < response.size()) {
-        const int n = ::send(client, response.data() + sent, static_cast<int>(response.size() - sent), 0);
-        if (n <= 0) return;
-        sent += n;
-    }
+    if (!SendAll(client, ResponseHead(reply.status, reply.body.size()) + reply.body)) return;
     ::shutdown(client, SD_SEND);
 }
 
@@ -239,16 +252,9 @@ DWORD WINAPI SlowFirstServer::ConnectionMain(void* param) {
 }
 
 void SlowFirstServer::Answer(SOCKET client) {
-    std::string request;
-    char chunk[1024];
-    while (request.find("\r\n\r\n") == std::string::npos) {
-        const int got = ::recv(client, chunk, sizeof(chunk), 0);
-        if (got <= 0) return;
-        request.append(chunk, got);
-    }
+    std::string path;
+    if (!ReadRequestPath(client, path)) return;
     ::InterlockedIncrement(&m_requests);
-    const size_t pathStart = request.find(' ') + 1;
-    const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
     std::string body = "not here";
     bool first = false;
     ::EnterCriticalSection(&m_lock);
@@ -261,27 +267,13 @@ void SlowFirstServer::Answer(SOCKET client) {
     ::LeaveCriticalSection(&m_lock);
     if (!first) ::SetEvent(m_laterRequest);
 
-    char head[256];
-    std::snprintf(head, sizeof(head),
-                  "HTTP/1.1 %d %s\r\nContent-Type: application/octet-stream\r\nContent-Length: %u\r\n"
-                  "Cache-Control: no-store, no-cache\r\nPragma: no-cache\r\nConnection: close\r\n\r\n",
-                  route != m_routes.end() ? 200 : 404, route != m_routes.end() ? "OK" : "Not Found",
-                  static_cast<unsigned>(body.size()));
-    auto sendAll = [client](const std::string& bytes) {
-        size_t sent = 0;
-        while (sent < bytes.size()) {
-            const int n = ::send(client, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
-            if (n <= 0) return false;
-            sent += n;
-        }
-        return true;
-    };
+    const std::string head = ResponseHead(route != m_routes.end() ? 200 : 404, body.size());
     const size_t part = first ? body.size() / 2 : body.size();
-    if (!sendAll(head + body.substr(0, part))) return;
+    if (!SendAll(client, head + body.substr(0, part))) return;
     if (first) {
         HANDLE wake[2] = {m_laterRequest, m_stop};
         ::WaitForMultipleObjects(2, wake, FALSE, m_holdMs);
-        if (!sendAll(body.substr(part))) return;
+        if (!SendAll(client, body.substr(part))) return;
     }
     ::shutdown(client, SD_SEND);
 }

@@ -2,7 +2,11 @@
 // Folders the tests work in.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
+
+#include "base/Handle.h"
 
 namespace rk_test {
 
@@ -23,6 +27,33 @@ inline std::string TempFolder() {
 
 inline bool FileExists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    rk::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (!find) return names;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(find.get(), &data));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Removes a folder with everything in it, read-only files too.
+inline void RemoveTree(const std::string& folder) {
+    for (const std::string& name : Listing(folder)) {
+        const std::string path = folder + "\\" + name;
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        else
+            ::DeleteFileA(path.c_str());
+    }
+    ::RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace rk_test

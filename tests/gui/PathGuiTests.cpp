@@ -19,6 +19,7 @@
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 #include "tests/gui/SaveDialog.h"
+#include "tests/common/TestPaths.h"
 
 using namespace rk_test;
 
@@ -28,34 +29,9 @@ const char kCharacterEndingIn5C[] = "診";  // D4 5C
 const char kStatusHint[] = "如果升级有问题，请点击网络诊断";
 const char kOutputCaption[] = "诊断报告工具";
 
-// The names in a folder, sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    rk::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
-    if (!find) return names;
-    do {
-        std::string name = data.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(find.get(), &data));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::string> Names(std::vector<std::string> names) {
     std::sort(names.begin(), names.end());
     return names;
-}
-
-void RemoveTree(const std::string& folder) {
-    for (const std::string& name : Listing(folder)) {
-        const std::string path = folder + "\\" + name;
-        if (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(path);
-        else
-            ::DeleteFileA(path.c_str());
-    }
-    ::RemoveDirectoryA(folder.c_str());
 }
 
 // A fresh folder for this test's places, removed again at the end.

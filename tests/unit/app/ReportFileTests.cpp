@@ -14,24 +14,12 @@
 using namespace rk;
 using rk_test::FileExists;
 
+using namespace rk_test;
+
 namespace {
 
 const std::string kEarlier = "the report saved last week\r\n";
 const std::string kReport = "[系统概况]\r\n操作系统版本: 6.1\r\n=======================================\r\n";
-
-// The names in a folder, sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
-    if (!find) return names;
-    do {
-        std::string name = data.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(find.get(), &data));
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string ReadAll(const std::string& path) {
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -49,18 +37,6 @@ void WriteAll(const std::string& path, const std::string& bytes) {
     REQUIRE(file);
     DWORD written = 0;
     REQUIRE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
-
-void RemoveTree(const std::string& folder) {
-    for (const std::string& name : Listing(folder)) {
-        const std::string path = folder + "\\" + name;
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(path);
-        else
-            ::DeleteFileA(path.c_str());
-    }
-    ::RemoveDirectoryA(folder.c_str());
 }
 
 // A folder of the test's own under the temp folder, empty at the start and removed at the end.
