@@ -96,15 +96,19 @@ StartRun StartOnce(const std::string& exe, bool wantReport) {
     const double deadline = start + 30000;
     while (NowMs() < deadline) {
         main = rk_test::FindMainWindow(app.Pid());
-        if (main && (!wantReport || ::GetWindowTextLengthA(::GetDlgItem(main, IDC_REPORT_EDIT)) > 0)) break;
+        if (main && (!wantReport || !rk_test::ItemText(main, IDC_REPORT_EDIT).empty())) break;
         main = nullptr;
         ::Sleep(1);
     }
-    if (!main) return run;
+    if (!main) {
+        std::fprintf(stderr, "bench_figures: no main window%s\n", wantReport ? " with the report" : "");
+        return run;
+    }
     run.ms = NowMs() - start;
     run.memory = MemoryOf(app.Handle());
     rk_test::Click(main, IDCANCEL);
     run.ok = app.WaitExit();
+    if (!run.ok) std::fprintf(stderr, "bench_figures: the program did not end after Exit\n");
     return run;
 }
 
