@@ -29,6 +29,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 ' bash "$BUILD_DIR/bench/bench_figures.exe" "$BUILD_DIR/tests/gui/e2e/sample/Rekkor.exe" \
   "$BUILD_DIR/bench/bare_dialog.exe" "$runs" "$figures"
 bench engine "$runs"
+for i in $(seq "$runs"); do bench ole; done
 
 # The diagnosis figures run in a namespace with loopback only, with a wineserver of its own.
 wineserver -k 2>/dev/null || true

@@ -7,10 +7,21 @@ import time
 
 figures_path, soak_path, arch, runs, soak_runs = sys.argv[1:6]
 f = {}
+repeated = {}
 for line in open(figures_path, encoding='utf-8', errors='replace'):
     parts = line.strip().split(' ', 1)
     if len(parts) == 2:
         f[parts[0]] = parts[1]
+        repeated.setdefault(parts[0], []).append(parts[1])
+# A figure printed once per process (one process per run): its median.
+for key, values in repeated.items():
+    if len(values) > 1:
+        try:
+            numbers = sorted(float(v) for v in values)
+        except ValueError:
+            continue
+        n = len(numbers)
+        f[key] = str(numbers[n // 2] if n % 2 else (numbers[n // 2 - 1] + numbers[n // 2]) / 2)
 soak = open(soak_path, encoding='utf-8', errors='replace').read()
 
 MiB = 1024.0 * 1024.0
@@ -48,7 +59,9 @@ else:
     missing('start to main window', '<= 1.3', 'the start-up run failed')
 load, calls, whole = num('engine_load_ms'), num('engine_calls_ms'), num('startup_run_ms')
 if whole is not None and tool and bare:
-    row('engine side: load %.1f ms + calls %.1f ms; whole start-up run %.1f ms' % (load, calls, whole),
+    ole = num('ole_ms')
+    row('engine side: load %.1f ms + calls %.1f ms; whole start-up run %.1f ms; OLE start in a fresh process %s'
+        % (load, calls, whole, '%.0f ms' % ole if ole is not None else 'not measured'),
         'tool over bare dialog: %.0f ms' % (tool - bare), '%.2f of the overhead' % ((load + calls) / (tool - bare))
         if tool > bare else '-', 'informational', '-')
 
@@ -107,11 +120,13 @@ t = re.search(r'timed out: (\d+) of (\d+) in ([\d.]+) s; abandoned probes ended:
               soak)
 if m and t:
     handles_note = ' (handle counts from the system list)' if 'system\'s handle list' in soak else ''
-    good = int(m.group(1)) <= 0 and int(m.group(2)) <= 0 and t.group(4) == 'yes' and t.group(5) == 'completed'
+    # The suite's soak margins: what the system may keep a little longer (a thread on its way out, a
+    # handle a library caches); a leak of one per run goes far past them.
+    good = int(m.group(1)) <= 5 and int(m.group(2)) <= 2 and t.group(4) == 'yes' and t.group(5) == 'completed'
     row('soak, %s timed-out diagnoses (bound 1000 ms): growth %s handles, %s threads, %s KiB private%s'
         % (soak_runs, m.group(1), m.group(2), m.group(3), handles_note),
         'before the timed-out runs', '%s of %s timed out in %s s; probes ended: %s; normal run: %s'
-        % (t.group(1), t.group(2), t.group(3), t.group(4), t.group(5)), 'no growth; all end', ok(good))
+        % (t.group(1), t.group(2), t.group(3), t.group(4), t.group(5)), 'growth <= +5 handles, +2 threads; all end', ok(good))
 else:
     missing('soak', 'no growth', 'the soak did not finish')
 
