@@ -83,6 +83,8 @@ Memory MemoryOf(HANDLE process) {
 struct StartRun {
     bool ok = false;
     double ms = 0;
+    double firstWindowMs = 0;  // any window of the program visible (the tool's wait dialog)
+    double visibleMs = 0;      // the main window visible, its text maybe not yet in
     Memory memory;
 };
 
@@ -97,6 +99,10 @@ StartRun StartOnce(const std::string& exe, bool wantReport) {
     const double deadline = start + 30000;
     while (NowMs() < deadline) {
         main = rk_test::FindMainWindow(app.Pid());
+        if (main && run.visibleMs == 0) run.visibleMs = NowMs() - start;
+        if (run.firstWindowMs == 0)
+            for (HWND window : rk_test::TopLevelWindows(app.Pid()))
+                if (::IsWindowVisible(window)) run.firstWindowMs = NowMs() - start;
         if (main && (!wantReport || !rk_test::ItemText(main, IDC_REPORT_EDIT).empty())) break;
         main = nullptr;
         ::Sleep(1);
@@ -120,7 +126,7 @@ std::string FullPath(const char* path) {
 }
 
 int Startup(const std::string& tool, const std::string& bare, int runs) {
-    std::vector<double> toolMs, bareMs, toolWs, bareWs, toolPrivate, barePrivate;
+    std::vector<double> toolFirstMs, toolVisibleMs, toolMs, bareMs, toolWs, bareWs, toolPrivate, barePrivate;
     bool fromRegions = false;
     for (int i = 0; i < runs; ++i) {
         // Alternated, so neither side always runs on a warmer machine.
@@ -134,11 +140,15 @@ int Startup(const std::string& tool, const std::string& bare, int runs) {
             }
             fromRegions = fromRegions || run.memory.fromRegions;
             (isTool ? toolMs : bareMs).push_back(run.ms);
+            if (isTool) toolVisibleMs.push_back(run.visibleMs);
+            if (isTool) toolFirstMs.push_back(run.firstWindowMs);
             (isTool ? toolWs : bareWs).push_back(run.memory.peakWorkingSet);
             (isTool ? toolPrivate : barePrivate).push_back(run.memory.privateBytes);
         }
     }
     Print("startup_tool_ms", Median(toolMs));
+    Print("startup_tool_visible_ms", Median(toolVisibleMs));
+    Print("startup_tool_first_window_ms", Median(toolFirstMs));
     Print("startup_bare_ms", Median(bareMs));
     Print("startup_tool_peak_ws", Median(toolWs));
     Print("startup_bare_peak_ws", Median(bareWs));
