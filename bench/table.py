@@ -59,6 +59,11 @@ if tool and bare:
         ok(tool / bare <= 1.3))
 else:
     missing('start to main window', '<= 1.3', 'the start-up run failed')
+managed, managed_bare = num('managed_startup_tool_ms'), num('managed_startup_bare_ms')
+if managed and managed_bare:
+    row('the same with Wine managing the windows (its default), Xvfb without a window manager: %.0f ms'
+        % managed, 'bare dialog: %.0f ms' % managed_bare, '%.2f' % (managed / managed_bare),
+        'informational (Wine waits up to 2 s for a window manager that is not there)', '-')
 load, calls, whole = num('engine_load_ms'), num('engine_calls_ms'), num('startup_run_ms')
 if whole is not None and tool and bare:
     ole = num('ole_ms')
@@ -144,6 +149,7 @@ print('Machine: %d processors, %s; architecture: %s build under %s; median of %s
                         runs))
 if num('private_from_regions') or num('inproc_private_from_regions'):
     print('Private bytes are summed over committed private regions (VirtualQueryEx): PrivateUsage reads 0 here.')
+print('Start-up in a prefix of the bench\'s own where Wine manages no windows (Xvfb has no window manager).')
 print('Memory after a diagnosis: the tool after start-up plus what one product diagnosis against this'
       ' machine adds in a bench process.')
 print()
