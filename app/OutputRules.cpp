@@ -42,7 +42,7 @@ bool EndsWithSeparator(const AnsiString& path) {
 
 }  // namespace
 
-AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, WORD fileOffset) {
+AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, uint16_t fileOffset) {
     size_t firstLength = strnlen(buffer, bufferSize);
     AnsiString first(buffer, firstLength);
     // Several names: the folder stands alone and nFileOffset points past its terminator.
@@ -60,7 +60,7 @@ bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& repo
     return clipboard.text == report;
 }
 
-bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length) {
+bool SaveComplete(bool created, bool writeOk, uint32_t written, size_t length) {
     return created && writeOk && written == length;
 }
 

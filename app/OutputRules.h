@@ -1,8 +1,7 @@
 #pragma once
 // The decisions of the copy and save commands, free of window and file calls.
-#include <windows.h>
-
 #include <cstddef>
+#include <cstdint>
 
 #include "base/AnsiString.h"
 
@@ -26,7 +25,7 @@ AnsiString NativeFileFilter(const char* frameworkFilter);
 // The path the save dialog chose, from its name buffer and nFileOffset. With multiple selection
 // allowed the buffer may hold a folder and then names, each NUL-terminated; the first name is the
 // one used. Otherwise it holds the full path.
-AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, WORD fileOffset);
+AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, uint16_t fileOffset);
 
 // What the clipboard was found to hold after the copy.
 struct ClipboardView {
@@ -40,7 +39,7 @@ struct ClipboardView {
 bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& report);
 
 // The save worked only when the file was created and every byte of the text was written.
-bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length);
+bool SaveComplete(bool created, bool writeOk, uint32_t written, size_t length);
 
 // The message that a save failed, naming the path.
 AnsiString SaveFailedText(const AnsiString& path);

@@ -6,6 +6,13 @@ namespace rk {
 
 namespace {
 
+// The platform's values, as the registry and the service manager report them.
+constexpr int32_t kErrorSuccess = 0;     // ERROR_SUCCESS
+constexpr uint32_t kRegDword = 4;        // REG_DWORD
+constexpr uint32_t kServiceStopped = 1;  // SERVICE_STOPPED
+constexpr uint32_t kServiceRunning = 4;  // SERVICE_RUNNING
+constexpr uint32_t kServicePaused = 7;   // SERVICE_PAUSED
+
 void EraseAll(AnsiString& text, const char* what) {
     const size_t length = std::strlen(what);
     size_t at = 0;
@@ -14,11 +21,11 @@ void EraseAll(AnsiString& text, const char* what) {
 
 }  // namespace
 
-bool RegValueTaken(LONG status, DWORD type, DWORD acceptedType) {
-    return status == ERROR_SUCCESS && type == acceptedType;
+bool RegValueTaken(int32_t status, uint32_t type, uint32_t acceptedType) {
+    return status == kErrorSuccess && type == acceptedType;
 }
 
-AnsiString RegTextValue(const char* buffer, DWORD returnedSize) {
+AnsiString RegTextValue(const char* buffer, uint32_t returnedSize) {
     // A value stored without its terminating zero must not run past the bytes read.
     const void* zero = std::memchr(buffer, '\0', returnedSize);
     const size_t length = zero ? static_cast<const char*>(zero) - buffer : returnedSize;
@@ -36,7 +43,7 @@ AnsiString ProxyListForm(const AnsiString& text) {
     return out;
 }
 
-AnsiString ProxyEnableLine(bool taken, DWORD word) {
+AnsiString ProxyEnableLine(bool taken, uint32_t word) {
     if (!taken) return "ProxyEnable: NULL\r\n";
     return FormatAnsi("ProxyEnable: %d\r\n", static_cast<int>(word));
 }
@@ -56,14 +63,14 @@ AnsiString ProxyServerLine(bool taken, const AnsiString& text) {
     return "ProxyServer:   " + ProxyListForm(text) + "\r\n";
 }
 
-AnsiString DownloadFailureLine(DWORD lastError, DWORD startTick, DWORD endTick) {
-    const DWORD elapsed = endTick - startTick;  // modulo 2^32 across a wrap of the counter
+AnsiString DownloadFailureLine(uint32_t lastError, uint32_t startTick, uint32_t endTick) {
+    const uint32_t elapsed = endTick - startTick;  // modulo 2^32 across a wrap of the counter
     return FormatAnsi("测试下载Quor升级文件失败: %d...失败耗时:%d毫秒\r\n", static_cast<int>(lastError),
                       static_cast<int>(elapsed));
 }
 
-AnsiString DownloadSuccessLine(DWORD startTick, DWORD endTick, bool fileFound, DWORD sizeLow) {
-    DWORD elapsed = endTick - startTick;
+AnsiString DownloadSuccessLine(uint32_t startTick, uint32_t endTick, bool fileFound, uint32_t sizeLow) {
+    uint32_t elapsed = endTick - startTick;
     if (elapsed == 0) elapsed = 1;
     // The factor is the single-precision 0.001; the product is formed in double precision.
     const float kMsToSeconds = 0.001f;
@@ -78,23 +85,23 @@ AnsiString DownloadSuccessLine(DWORD startTick, DWORD endTick, bool fileFound, D
                       speed);
 }
 
-const char* FirewallServiceName(DWORD major, DWORD minor) {
+const char* FirewallServiceName(uint32_t major, uint32_t minor) {
     if (major == 6) return "MpsSvc";
     if (major == 5 && minor == 1) return "SharedAccess";
     return nullptr;
 }
 
-const char* FirewallStateText(DWORD state, bool policyEnabled) {
+const char* FirewallStateText(uint32_t state, bool policyEnabled) {
     switch (state) {
-    case SERVICE_STOPPED: return "停止";
-    case SERVICE_RUNNING: return policyEnabled ? "运行" : "禁用";
-    case SERVICE_PAUSED: return "暂停";
+    case kServiceStopped: return "停止";
+    case kServiceRunning: return policyEnabled ? "运行" : "禁用";
+    case kServicePaused: return "暂停";
     default: return "未知状态0!";
     }
 }
 
-bool FirewallPolicyValueEnabled(LONG status, DWORD type, DWORD value) {
-    return status == ERROR_SUCCESS && type == REG_DWORD && value != 0;
+bool FirewallPolicyValueEnabled(int32_t status, uint32_t type, uint32_t value) {
+    return status == kErrorSuccess && type == kRegDword && value != 0;
 }
 
 AnsiString FirewallProcessLine(const char* subject, const char* company) {
@@ -126,15 +133,6 @@ AnsiString ExtractLookupLines(const char* bytes, size_t size) {
         page.erase(0, end);
     }
     return lines;
-}
-
-bool TempFilePath(const char* name, AnsiString& path) {
-    char temp[MAX_PATH] = {};
-    const DWORD length = ::GetTempPathA(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH) return false;
-    path.assign(temp, length);
-    path += name;
-    return true;
 }
 
 }  // namespace rk
