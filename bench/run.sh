@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds and prints speed and memory figures: the probes' work inside one process, and the time
-# from starting Rekkor.exe to its main window showing the report (sample engine).
+# from starting Rekkor.exe to its main window showing the report (sample engine); then, natively,
+# the lookup page's extraction (bench/lookup.sh).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 source "$ROOT/scripts/hosts.sh"
@@ -24,3 +25,4 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   done
   wineserver -k
 '
+"$ROOT/bench/lookup.sh"

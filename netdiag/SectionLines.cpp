@@ -1,6 +1,7 @@
 #include "netdiag/SectionLines.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace rk {
 
@@ -13,10 +14,15 @@ constexpr uint32_t kServiceStopped = 1;  // SERVICE_STOPPED
 constexpr uint32_t kServiceRunning = 4;  // SERVICE_RUNNING
 constexpr uint32_t kServicePaused = 7;   // SERVICE_PAUSED
 
-void EraseAll(AnsiString& text, const char* what) {
-    const size_t length = std::strlen(what);
-    size_t at = 0;
-    while ((at = text.find(what, at)) != AnsiString::npos) text.erase(at, length);
+// Appends piece to out without any occurrence of what, found left to right; what a removal
+// joins is not searched again. One pass: the piece is never moved within itself.
+void AppendWithout(AnsiString& out, std::string_view piece, std::string_view what) {
+    size_t from = 0;
+    for (size_t at = piece.find(what); at != std::string_view::npos; at = piece.find(what, from)) {
+        out.append(piece.data() + from, at - from);
+        from = at + what.size();
+    }
+    out.append(piece.data() + from, piece.size() - from);
 }
 
 }  // namespace
@@ -116,21 +122,22 @@ AnsiString FirewallProcessLine(const char* subject, const char* company) {
 }
 
 AnsiString ExtractLookupLines(const char* bytes, size_t size) {
-    static const char kStart[] = ">查询结果";
-    static const char kEnd[] = "</span></p>";
+    static constexpr std::string_view kStart = ">查询结果";
+    static constexpr std::string_view kEnd = "</span></p>";
     const void* zero = std::memchr(bytes, '\0', size);
-    AnsiString page(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
+    const std::string_view page(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
     AnsiString lines;
+    // Each search goes on from the last end marker, which is where the text that remains would
+    // begin if the page were cut there; the page is scanned once, front to back.
+    size_t from = 0;
     for (;;) {
-        const size_t start = page.find(kStart);
-        if (start == AnsiString::npos) break;
+        const size_t start = page.find(kStart, from);
+        if (start == std::string_view::npos) break;
         const size_t end = page.find(kEnd, start);
-        if (end == AnsiString::npos) break;
-        AnsiString piece = page.substr(start, end - start);
-        EraseAll(piece, "&nbsp;");
-        lines += piece;
+        if (end == std::string_view::npos) break;
+        AppendWithout(lines, page.substr(start, end - start), "&nbsp;");
         lines += "\r\n";
-        page.erase(0, end);
+        from = end;
     }
     return lines;
 }

@@ -48,7 +48,11 @@ AnsiString FirewallProcessLine(const char* subject, const char* company);
 constexpr char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
 constexpr char kLookupFailed[] = "\r\n连接IpSeeker失败\r\n";
 constexpr char kLookupFileName[] = "\\Quoripseeker.ini";
-// The result lines of a downloaded page, each ending in CR LF.
+// What is read of the downloaded page: its first 1 MiB. The service's page is a few kilobytes,
+// and the whole report is held in a 1 MiB buffer; a longer page is cut there, so a start marker
+// whose end marker lies beyond it yields no line.
+constexpr uint32_t kLookupPageLimit = 1048576;
+// The result lines of a downloaded page, each ending in CR LF. One pass over the page.
 AnsiString ExtractLookupLines(const char* bytes, size_t size);
 
 // The user's temp directory followed by `name`; false when the temp directory is not available

@@ -13,6 +13,12 @@ namespace {
 
 AnsiString Extract(const std::string& page) { return ExtractLookupLines(page.data(), page.size()); }
 
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+    return n;
+}
+
 }  // namespace
 
 TEST_CASE("lookup extraction") {
@@ -48,6 +54,31 @@ TEST_CASE("lookup extraction") {
         const std::string page = ">查询结果1</span></p>";
         CHECK(ExtractLookupLines(page.data(), page.size() - 1) == "");
         CHECK(ExtractLookupLines(page.data(), 0) == "");
+    }
+}
+
+TEST_CASE("lookup extraction at scale") {
+    // Pages far beyond the bound on what is read of the real page: the work must grow with the
+    // page, not with the page times its markers.
+    SUBCASE("32 MiB of result blocks") {
+        const std::string block = "<p>>查询结果：1.2.3.4&nbsp;地址</span></p>\r\n";
+        std::string page;
+        page.reserve(32u << 20);
+        while (page.size() + block.size() <= (32u << 20)) page += block;
+        const AnsiString lines = Extract(page);
+        CHECK(Count(lines, ">查询结果：1.2.3.4地址\r\n") == page.size() / block.size());
+        CHECK(lines.size() == page.size() / block.size() * std::string(">查询结果：1.2.3.4地址\r\n").size());
+    }
+    SUBCASE("one piece of 32 MiB of blank entities") {
+        std::string page = ">查询结果";
+        while (page.size() < (32u << 20)) page += "&nbsp;";
+        page += "</span></p>";
+        CHECK(Extract(page) == ">查询结果\r\n");
+    }
+    SUBCASE("32 MiB of start markers and no end") {
+        std::string page;
+        while (page.size() < (32u << 20)) page += ">查询结果";
+        CHECK(Extract(page) == "");
     }
 }
 

@@ -6,6 +6,7 @@ add_executable(test_netprobes
   NetProbeTextTests.cpp
   NetProbeProxyTests.cpp
   NetProbeDownloadTests.cpp
+  NetProbeLookupLimitTests.cpp
   NetProbeFirewallTests.cpp
   LoopbackHttp.cpp)
 target_link_libraries(test_netprobes PRIVATE rk_test_main rk_netdiag rk_base ws2_32 shlwapi advapi32)
