@@ -4,6 +4,7 @@
 # relative to the source root; included by tests/host and tests/fuzz.
 set(RK_PURE_CORE_SOURCES
   base/AnsiString.cpp
+  base/VersionText.cpp
   probes/BoundedText.cpp
   probes/ImageHeaders.cpp
   probes/Md5Digest.cpp
@@ -13,6 +14,7 @@ set(RK_PURE_CORE_SOURCES
 set(RK_PURE_CORE_HEADERS
   base/AnsiString.h
   base/ReportText.h
+  base/VersionText.h
   probes/BoundedText.h
   probes/ImageHeaders.h
   probes/Md5Digest.h

@@ -8,7 +8,16 @@ add_executable(rk_other_table ${RK_PROBES_SRC}/tiny/Tiny.c ${RK_PROBES_SRC}/tiny
 add_executable(rk_plain ${RK_PROBES_SRC}/tiny/Tiny.c)
 add_executable(rk_wininet_user ${RK_PROBES_SRC}/tiny/TinyWininet.c)
 target_link_libraries(rk_wininet_user PRIVATE wininet)
-foreach(tiny rk_versioned rk_other_table rk_plain rk_wininet_user)
+# A FileVersion value without its terminator that runs to the version block's last byte.
+set(RK_UNTERMINATED_RC ${CMAKE_CURRENT_BINARY_DIR}/unterminated_version.rc)
+add_custom_command(OUTPUT ${RK_UNTERMINATED_RC} ${CMAKE_CURRENT_BINARY_DIR}/unterminated_version.bin
+  COMMAND python3 ${RK_PROBES_SRC}/tiny/unterminated_version.py ${RK_UNTERMINATED_RC}
+          ${CMAKE_CURRENT_BINARY_DIR}/unterminated_version.bin
+  DEPENDS ${RK_PROBES_SRC}/tiny/unterminated_version.py)
+add_executable(rk_unterminated_version ${RK_PROBES_SRC}/tiny/Tiny.c ${RK_UNTERMINATED_RC})
+set_source_files_properties(${RK_UNTERMINATED_RC} PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/unterminated_version.bin)
+foreach(tiny rk_versioned rk_other_table rk_plain rk_wininet_user rk_unterminated_version)
   set_target_properties(${tiny} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RK_PROBES_DIR})
   target_link_options(${tiny} PRIVATE -s)
 endforeach()
@@ -18,10 +27,11 @@ add_executable(test_probes
   ${RK_PROBES_SRC}/ImageCheckTests.cpp
   ${RK_PROBES_SRC}/Md5Tests.cpp
   ${RK_PROBES_SRC}/SignatureTests.cpp
+  ${RK_PROBES_SRC}/UnterminatedVersionTests.cpp
   ${RK_PROBES_SRC}/VersionReaderTests.cpp)
 target_link_libraries(test_probes PRIVATE rk_test_main rk_probes rk_base)
 set_target_properties(test_probes PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RK_PROBES_DIR})
-add_dependencies(test_probes rk_versioned rk_other_table rk_plain)
+add_dependencies(test_probes rk_versioned rk_other_table rk_plain rk_unterminated_version)
 rk_add_wine_test(NAME unit_probes TARGET test_probes)
 
 # Changes the prefix's system32 and desktop, so it never runs beside the window tests.
