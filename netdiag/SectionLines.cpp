@@ -124,7 +124,8 @@ AnsiString FirewallProcessLine(const char* subject, const char* company) {
 AnsiString ExtractLookupLines(const char* bytes, size_t size) {
     static constexpr std::string_view kStart = ">查询结果";
     static constexpr std::string_view kEnd = "</span></p>";
-    const void* zero = std::memchr(bytes, '\0', size);
+    // An empty page may come without any bytes at all (null).
+    const void* zero = size ? std::memchr(bytes, '\0', size) : nullptr;
     const std::string_view page(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
     AnsiString lines;
     // Each search goes on from the last end marker, which is where the text that remains would

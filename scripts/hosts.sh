@@ -48,7 +48,8 @@ rk_build() {
 }
 
 # rk_build_host: configures and builds the native tree (build/host): the pure core under
-# AddressSanitizer and UndefinedBehaviorSanitizer with the host's g++, and its host.* tests.
+# AddressSanitizer and UndefinedBehaviorSanitizer with the host's g++, its host.* tests, and the
+# fuzz targets, which it builds with clang into build/host/fuzz.
 rk_build_host() {
   local dir="$BUILD_ROOT/host"
   cmake -S "$ROOT/tests/host" -B "$dir" -DCMAKE_CXX_COMPILER=g++ >/dev/null
