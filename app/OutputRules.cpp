@@ -24,12 +24,18 @@ AnsiString NativeFileFilter(const char* frameworkFilter) {
 
 namespace {
 
+// A lead byte of a two-byte character in code page 936, the code page of every path here.
+bool IsCp936LeadByte(char c) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    return b >= 0x81 && b <= 0xFE;
+}
+
 // Code page 936 puts 0x5C, the backslash, in the trail byte of some characters, so only a
 // single-byte backslash counts. npos when there is none.
 size_t LastSeparator(const AnsiString& path) {
     size_t last = AnsiString::npos;
     for (size_t i = 0; i < path.size(); ++i) {
-        if (::IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
+        if (IsCp936LeadByte(path[i]) && i + 1 < path.size())
             ++i;
         else if (path[i] == '\\')
             last = i;
@@ -43,7 +49,7 @@ bool EndsWithSeparator(const AnsiString& path) {
 
 }  // namespace
 
-AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, WORD fileOffset) {
+AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, uint16_t fileOffset) {
     size_t firstLength = strnlen(buffer, bufferSize);
     AnsiString first(buffer, firstLength);
     // Several names: the folder stands alone and nFileOffset points past its terminator.
@@ -69,12 +75,12 @@ AnsiString FolderOfPath(const AnsiString& path) {
     return path.substr(0, separator);
 }
 
-bool CopySucceeded(DWORD sequenceBefore, DWORD sequenceAfter, const ClipboardView& clipboard,
+bool CopySucceeded(uint32_t sequenceBefore, uint32_t sequenceAfter, const ClipboardView& clipboard,
                    const AnsiString& report) {
     return sequenceAfter != sequenceBefore && ClipboardHoldsReport(clipboard, report);
 }
 
-bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length) {
+bool SaveComplete(bool created, bool writeOk, uint32_t written, size_t length) {
     return created && writeOk && written == length;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 // The decisions of the copy and save commands, free of window and file calls.
-#include <windows.h>
-
 #include <cstddef>
+#include <cstdint>
 
 #include "base/AnsiString.h"
 
@@ -26,7 +25,7 @@ AnsiString NativeFileFilter(const char* frameworkFilter);
 // The path the save dialog chose, from its name buffer and nFileOffset. With multiple selection
 // allowed the buffer may hold a folder and then names, each NUL-terminated; the first name is the
 // one used. Otherwise it holds the full path.
-AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, WORD fileOffset);
+AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, uint16_t fileOffset);
 
 // What the clipboard was found to hold after the copy.
 struct ClipboardView {
@@ -42,11 +41,11 @@ bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& repo
 // Another program may hold the clipboard open for a moment; the copy and the look at its outcome
 // are tried this many times, this far apart: about a quarter of a second in all.
 constexpr int kClipboardAttempts = 11;
-constexpr DWORD kClipboardRetryMs = 25;
+constexpr uint32_t kClipboardRetryMs = 25;
 
 // The copy worked only when the clipboard changed since `sequenceBefore` (nothing is emptied
 // beforehand, so an unchanged clipboard still holds what the user had) and now holds the report.
-bool CopySucceeded(DWORD sequenceBefore, DWORD sequenceAfter, const ClipboardView& clipboard,
+bool CopySucceeded(uint32_t sequenceBefore, uint32_t sequenceAfter, const ClipboardView& clipboard,
                    const AnsiString& report);
 
 // The folder part of a full path, where a temporary file beside the file goes: everything before
@@ -55,7 +54,7 @@ bool CopySucceeded(DWORD sequenceBefore, DWORD sequenceAfter, const ClipboardVie
 AnsiString FolderOfPath(const AnsiString& path);
 
 // The save worked only when the file was created and every byte of the text was written.
-bool SaveComplete(bool created, bool writeOk, DWORD written, size_t length);
+bool SaveComplete(bool created, bool writeOk, uint32_t written, size_t length);
 
 // The message that a save failed, naming the path.
 AnsiString SaveFailedText(const AnsiString& path);

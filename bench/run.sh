@@ -82,3 +82,6 @@ RK_BENCH_NO_BUILD=1 "$ROOT/bench/soak.sh" "$soak_runs" 1000 | tee "$BUILD_DIR/be
 
 python3 "$ROOT/bench/table.py" "$figures" "$BUILD_DIR/bench/soak.txt" "$arch" "$runs" "$soak_runs" \
   | tee "$BUILD_DIR/../bench.md"
+
+# The lookup page's extraction, natively.
+"$ROOT/bench/lookup.sh"

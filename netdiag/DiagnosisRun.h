@@ -9,17 +9,13 @@
 
 #include "base/AnsiString.h"
 #include "base/Handle.h"
+#include "netdiag/DiagnosisText.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SlotWriter.h"
 
 namespace rk {
 
 constexpr int kProbeThreadCount = 13;
-constexpr int kOutputSlotCount = 15;
-
-// Slots in the order they are joined; slot 2 is never output.
-extern const int kOutputOrder[kOutputSlotCount];
-extern const char kTimeoutLine[];
 
 // What a run shares with its probe threads. It lives on the heap and is reference-counted: the
 // run holds one reference and every probe thread one, so a thread abandoned at the bound still
@@ -74,9 +70,6 @@ RunPlan ProductPlan();
 // The run itself, with the plan given. Fills record.slots and out; true when every probe ended
 // within targets.timeoutMs.
 bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan);
-
-// Joins the slots in the output order, behind the timeout line when the bound was reached.
-AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool timedOut);
 
 // Shared run states not yet released (a test's way to see that abandoned threads let go).
 LONG LiveProbeRuns();

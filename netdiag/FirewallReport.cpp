@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/VersionText.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
 
@@ -87,12 +88,9 @@ bool NetDiagnostics::GetCompanyName(const char* path, AnsiString& company) {
     void* value = nullptr;
     UINT valueLength = 0;
     if (!::VerQueryValueA(block.data(), key, &value, &valueLength) || !value) return false;
-    // The value lies inside the block; never read past its end.
-    const char* text = static_cast<const char*>(value);
-    const char* blockEnd = block.data() + block.size();
-    if (text < block.data() || text >= blockEnd) return false;
-    const void* zero = std::memchr(text, '\0', blockEnd - text);
-    company.assign(text, zero ? static_cast<const char*>(zero) - text : blockEnd - text);
+    // The value lies inside the block and need not end in a zero: at most its length, within the block.
+    if (!VersionValueInBlock(block.data(), size, value)) return false;
+    company = VersionValueText(block.data(), size, value, valueLength);
     return true;
 }
 

@@ -18,9 +18,6 @@ NetTargets ProductTargets() {
     return targets;
 }
 
-const int kOutputOrder[kOutputSlotCount] = {1, 7, 10, 3, 0, 4, 8, 9, 5, 6, 11, 12, 13, 14, 15};
-const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
-
 namespace {
 
 // The run states alive, with an event set while there are none. Never destroyed: abandoned probe
@@ -152,12 +149,6 @@ RunPlan ProductPlan() {
     };
     plan.threads[12] = WholeCapture(&N::CaptureTracert, 2, 14);
     return plan;
-}
-
-AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool timedOut) {
-    AnsiString out = timedOut ? kTimeoutLine : "";
-    for (int slot : kOutputOrder) out += slots[slot];
-    return out;
 }
 
 bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan) {

@@ -6,11 +6,11 @@
 #include <cstdint>
 
 #include "base/AnsiString.h"
+#include "netdiag/DiagnosisText.h"
 #include "netdiag/SlotWriter.h"
 
 namespace rk {
 
-constexpr int kResultSlotCount = 16;
 constexpr int kProbeHostCount = 6;
 constexpr DWORD kDiagnosisTimeoutMs = 300000;
 

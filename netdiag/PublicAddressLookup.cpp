@@ -20,9 +20,11 @@ AnsiString ReadLookupLines(const char* path) {
     const DWORD size = ::GetFileSize(file.get(), &high);
     if (size == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return AnsiString();
     if (high != 0 || size == 0) return AnsiString();
-    std::vector<char> bytes(size);
+    // The page comes off the network: only its first kLookupPageLimit bytes are read.
+    const DWORD take = size < kLookupPageLimit ? size : kLookupPageLimit;
+    std::vector<char> bytes(take);
     DWORD read = 0;
-    if (!::ReadFile(file.get(), bytes.data(), size, &read, nullptr)) return AnsiString();
+    if (!::ReadFile(file.get(), bytes.data(), take, &read, nullptr)) return AnsiString();
     return ExtractLookupLines(bytes.data(), read);
 }
 

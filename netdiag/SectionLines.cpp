@@ -1,24 +1,37 @@
 #include "netdiag/SectionLines.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace rk {
 
 namespace {
 
-void EraseAll(AnsiString& text, const char* what) {
-    const size_t length = std::strlen(what);
-    size_t at = 0;
-    while ((at = text.find(what, at)) != AnsiString::npos) text.erase(at, length);
+// The platform's values, as the registry and the service manager report them.
+constexpr int32_t kErrorSuccess = 0;     // ERROR_SUCCESS
+constexpr uint32_t kRegDword = 4;        // REG_DWORD
+constexpr uint32_t kServiceStopped = 1;  // SERVICE_STOPPED
+constexpr uint32_t kServiceRunning = 4;  // SERVICE_RUNNING
+constexpr uint32_t kServicePaused = 7;   // SERVICE_PAUSED
+
+// Appends piece to out without any occurrence of what, found left to right; what a removal
+// joins is not searched again. One pass: the piece is never moved within itself.
+void AppendWithout(AnsiString& out, std::string_view piece, std::string_view what) {
+    size_t from = 0;
+    for (size_t at = piece.find(what); at != std::string_view::npos; at = piece.find(what, from)) {
+        out.append(piece.data() + from, at - from);
+        from = at + what.size();
+    }
+    out.append(piece.data() + from, piece.size() - from);
 }
 
 }  // namespace
 
-bool RegValueTaken(LONG status, DWORD type, DWORD acceptedType) {
-    return status == ERROR_SUCCESS && type == acceptedType;
+bool RegValueTaken(int32_t status, uint32_t type, uint32_t acceptedType) {
+    return status == kErrorSuccess && type == acceptedType;
 }
 
-AnsiString RegTextValue(const char* buffer, DWORD returnedSize) {
+AnsiString RegTextValue(const char* buffer, uint32_t returnedSize) {
     // A value stored without its terminating zero must not run past the bytes read.
     const void* zero = std::memchr(buffer, '\0', returnedSize);
     const size_t length = zero ? static_cast<const char*>(zero) - buffer : returnedSize;
@@ -36,7 +49,7 @@ AnsiString ProxyListForm(const AnsiString& text) {
     return out;
 }
 
-AnsiString ProxyEnableLine(bool taken, DWORD word) {
+AnsiString ProxyEnableLine(bool taken, uint32_t word) {
     if (!taken) return "ProxyEnable: NULL\r\n";
     return FormatAnsi("ProxyEnable: %d\r\n", static_cast<int>(word));
 }
@@ -56,14 +69,14 @@ AnsiString ProxyServerLine(bool taken, const AnsiString& text) {
     return "ProxyServer:   " + ProxyListForm(text) + "\r\n";
 }
 
-AnsiString DownloadFailureLine(DWORD lastError, DWORD startTick, DWORD endTick) {
-    const DWORD elapsed = endTick - startTick;  // modulo 2^32 across a wrap of the counter
+AnsiString DownloadFailureLine(uint32_t lastError, uint32_t startTick, uint32_t endTick) {
+    const uint32_t elapsed = endTick - startTick;  // modulo 2^32 across a wrap of the counter
     return FormatAnsi("测试下载Quor升级文件失败: %d...失败耗时:%d毫秒\r\n", static_cast<int>(lastError),
                       static_cast<int>(elapsed));
 }
 
-AnsiString DownloadSuccessLine(DWORD startTick, DWORD endTick, bool fileFound, DWORD sizeLow) {
-    DWORD elapsed = endTick - startTick;
+AnsiString DownloadSuccessLine(uint32_t startTick, uint32_t endTick, bool fileFound, uint32_t sizeLow) {
+    uint32_t elapsed = endTick - startTick;
     if (elapsed == 0) elapsed = 1;
     // The factor is the single-precision 0.001; the product is formed in double precision.
     const float kMsToSeconds = 0.001f;
@@ -78,23 +91,23 @@ AnsiString DownloadSuccessLine(DWORD startTick, DWORD endTick, bool fileFound, D
                       speed);
 }
 
-const char* FirewallServiceName(DWORD major, DWORD minor) {
+const char* FirewallServiceName(uint32_t major, uint32_t minor) {
     if (major == 6) return "MpsSvc";
     if (major == 5 && minor == 1) return "SharedAccess";
     return nullptr;
 }
 
-const char* FirewallStateText(DWORD state, bool policyEnabled) {
+const char* FirewallStateText(uint32_t state, bool policyEnabled) {
     switch (state) {
-    case SERVICE_STOPPED: return "停止";
-    case SERVICE_RUNNING: return policyEnabled ? "运行" : "禁用";
-    case SERVICE_PAUSED: return "暂停";
+    case kServiceStopped: return "停止";
+    case kServiceRunning: return policyEnabled ? "运行" : "禁用";
+    case kServicePaused: return "暂停";
     default: return "未知状态0!";
     }
 }
 
-bool FirewallPolicyValueEnabled(LONG status, DWORD type, DWORD value) {
-    return status == ERROR_SUCCESS && type == REG_DWORD && value != 0;
+bool FirewallPolicyValueEnabled(int32_t status, uint32_t type, uint32_t value) {
+    return status == kErrorSuccess && type == kRegDword && value != 0;
 }
 
 AnsiString FirewallProcessLine(const char* subject, const char* company) {
@@ -109,32 +122,25 @@ AnsiString FirewallProcessLine(const char* subject, const char* company) {
 }
 
 AnsiString ExtractLookupLines(const char* bytes, size_t size) {
-    static const char kStart[] = ">查询结果";
-    static const char kEnd[] = "</span></p>";
-    const void* zero = std::memchr(bytes, '\0', size);
-    AnsiString page(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
+    static constexpr std::string_view kStart = ">查询结果";
+    static constexpr std::string_view kEnd = "</span></p>";
+    // An empty page may come without any bytes at all (null).
+    const void* zero = size ? std::memchr(bytes, '\0', size) : nullptr;
+    const std::string_view page(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
     AnsiString lines;
+    // Each search goes on from the last end marker, which is where the text that remains would
+    // begin if the page were cut there; the page is scanned once, front to back.
+    size_t from = 0;
     for (;;) {
-        const size_t start = page.find(kStart);
-        if (start == AnsiString::npos) break;
+        const size_t start = page.find(kStart, from);
+        if (start == std::string_view::npos) break;
         const size_t end = page.find(kEnd, start);
-        if (end == AnsiString::npos) break;
-        AnsiString piece = page.substr(start, end - start);
-        EraseAll(piece, "&nbsp;");
-        lines += piece;
+        if (end == std::string_view::npos) break;
+        AppendWithout(lines, page.substr(start, end - start), "&nbsp;");
         lines += "\r\n";
-        page.erase(0, end);
+        from = end;
     }
     return lines;
-}
-
-bool TempFilePath(const char* name, AnsiString& path) {
-    char temp[MAX_PATH] = {};
-    const DWORD length = ::GetTempPathA(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH) return false;
-    path.assign(temp, length);
-    path += name;
-    return true;
 }
 
 }  // namespace rk

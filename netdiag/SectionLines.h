@@ -1,9 +1,9 @@
 #pragma once
 // The text of the proxy, download, firewall and public-address sections, made from what the
 // platform returned. The probes gather the inputs; everything decided here is tested exactly.
-#include <windows.h>
-
+// No platform calls and no platform headers (the one exception, TempFilePath, is defined apart).
 #include <cstddef>
+#include <cstdint>
 
 #include "base/AnsiString.h"
 #include "base/ReportText.h"
@@ -13,12 +13,12 @@ namespace rk {
 // Proxy settings.
 constexpr char kProxyHeader[] = "[网络代理信息]\r\n";
 // A registry value counts only when the read succeeded and its type is the accepted one.
-bool RegValueTaken(LONG status, DWORD type, DWORD acceptedType);
+bool RegValueTaken(int32_t status, uint32_t type, uint32_t acceptedType);
 // The text of a REG_SZ read: up to its first zero within the bytes returned.
-AnsiString RegTextValue(const char* buffer, DWORD returnedSize);
+AnsiString RegTextValue(const char* buffer, uint32_t returnedSize);
 // Every ";" becomes a line break and 15 blanks, so list entries stand in column 16.
 AnsiString ProxyListForm(const AnsiString& text);
-AnsiString ProxyEnableLine(bool taken, DWORD word);
+AnsiString ProxyEnableLine(bool taken, uint32_t word);
 AnsiString UserAgentLine(bool taken, const AnsiString& text);
 AnsiString ProxyOverrideLine(bool taken, const AnsiString& text);
 AnsiString ProxyServerLine(bool taken, const AnsiString& text);
@@ -26,9 +26,9 @@ AnsiString ProxyServerLine(bool taken, const AnsiString& text);
 // Download speed test.
 constexpr char kDownloadHeader[] = "[下载测试文件信息]\r\n";
 constexpr char kDownloadFileName[] = "\\downQuortest.ini";
-AnsiString DownloadFailureLine(DWORD lastError, DWORD startTick, DWORD endTick);
+AnsiString DownloadFailureLine(uint32_t lastError, uint32_t startTick, uint32_t endTick);
 // fileFound false: the file was gone after a successful download (size query gave -1).
-AnsiString DownloadSuccessLine(DWORD startTick, DWORD endTick, bool fileFound, DWORD sizeLow);
+AnsiString DownloadSuccessLine(uint32_t startTick, uint32_t endTick, bool fileFound, uint32_t sizeLow);
 
 // Firewall.
 constexpr char kFirewallStatePrefix[] = "WINDOWS防火墙状态:";
@@ -37,10 +37,10 @@ constexpr char kFirewallUnsupportedOs[] = "不支持的操作系统\r\n";
 constexpr char kFirewallOpenFailed[] = "打开服务失败\r\n";
 constexpr char kFirewallQueryFailed[] = "查询服务失败\r\n";
 // "MpsSvc" for major version 6, "SharedAccess" for 5.1, nullptr for any other version.
-const char* FirewallServiceName(DWORD major, DWORD minor);
+const char* FirewallServiceName(uint32_t major, uint32_t minor);
 // The state text without its line end.
-const char* FirewallStateText(DWORD state, bool policyEnabled);
-bool FirewallPolicyValueEnabled(LONG status, DWORD type, DWORD value);
+const char* FirewallStateText(uint32_t state, bool policyEnabled);
+bool FirewallPolicyValueEnabled(int32_t status, uint32_t type, uint32_t value);
 // company nullptr: no company part.
 AnsiString FirewallProcessLine(const char* subject, const char* company);
 
@@ -48,11 +48,15 @@ AnsiString FirewallProcessLine(const char* subject, const char* company);
 constexpr char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
 constexpr char kLookupFailed[] = "\r\n连接IpSeeker失败\r\n";
 constexpr char kLookupFileName[] = "\\Quoripseeker.ini";
-// The result lines of a downloaded page, each ending in CR LF.
+// What is read of the downloaded page: its first 1 MiB. The service's page is a few kilobytes,
+// and the whole report is held in a 1 MiB buffer; a longer page is cut there, so a start marker
+// whose end marker lies beyond it yields no line.
+constexpr uint32_t kLookupPageLimit = 1048576;
+// The result lines of a downloaded page, each ending in CR LF. One pass over the page.
 AnsiString ExtractLookupLines(const char* bytes, size_t size);
 
 // The user's temp directory followed by `name`; false when the temp directory is not available
-// within the platform's 260-character buffer.
+// within the platform's 260-character buffer. Asks the platform: defined in TempFilePath.cpp.
 bool TempFilePath(const char* name, AnsiString& path);
 
 }  // namespace rk

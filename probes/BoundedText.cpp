@@ -7,6 +7,18 @@ namespace {
 
 bool CapacityValid(uint32_t capacity) { return capacity != 0 && capacity <= kBoundedMaxCapacity; }
 
+// The platform's printf family into at most capacity - 1 bytes. msvcrt's _vsnprintf, given that
+// count, answers -1 for a longer text and writes no terminator when the text fills the count
+// exactly. The C library's vsnprintf, given the whole capacity, writes at most capacity - 1 bytes
+// and a terminator, and answers the full length of the text.
+int FormatInto(char* destination, uint32_t capacity, const char* format, va_list args) {
+#ifdef _WIN32
+    return ::_vsnprintf(destination, capacity - 1, format, args);
+#else
+    return std::vsnprintf(destination, capacity, format, args);
+#endif
+}
+
 }  // namespace
 
 int32_t BoundedLength(const char* text, uint32_t capacity, uint32_t* length) {
@@ -40,11 +52,11 @@ int32_t BoundedAppend(char* destination, uint32_t capacity, const char* source) 
 
 int32_t BoundedFormatV(char* destination, uint32_t capacity, const char* format, va_list args) {
     if (!CapacityValid(capacity)) return kBoundedInvalidArg;
-    // msvcrt's _vsnprintf: -1 when the text is longer than the count, and no terminator when it
-    // fills the count exactly; the last byte is set here in both cases.
-    int written = ::_vsnprintf(destination, capacity - 1, format, args);
+    const int written = FormatInto(destination, capacity, format, args);
     destination[capacity - 1] = '\0';
-    if (written < 0) return kBoundedInsufficient;
+    // Whatever the runtime answers, only a length within the room is a text written whole; any
+    // other answer is a cut and never an index.
+    if (written < 0 || static_cast<uint32_t>(written) > capacity - 1) return kBoundedInsufficient;
     destination[written] = '\0';
     return kBoundedOk;
 }

@@ -15,8 +15,13 @@ constexpr uint32_t kBoundedMaxCapacity = 2147483647u;
 int32_t BoundedLength(const char* text, uint32_t capacity, uint32_t* length);
 int32_t BoundedCopy(char* destination, uint32_t capacity, const char* source);
 int32_t BoundedAppend(char* destination, uint32_t capacity, const char* source);
-int32_t BoundedFormat(char* destination, uint32_t capacity, const char* format, ...)
-    __attribute__((format(ms_printf, 3, 4)));
+// Formats as the platform's printf family does: msvcrt's on Windows, the C library's elsewhere.
+#ifdef _WIN32
+#define RK_BOUNDED_FORMAT_CHECK __attribute__((format(ms_printf, 3, 4)))
+#else
+#define RK_BOUNDED_FORMAT_CHECK __attribute__((format(printf, 3, 4)))
+#endif
+int32_t BoundedFormat(char* destination, uint32_t capacity, const char* format, ...) RK_BOUNDED_FORMAT_CHECK;
 int32_t BoundedFormatV(char* destination, uint32_t capacity, const char* format, va_list args);
 
 }  // namespace rk

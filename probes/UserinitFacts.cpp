@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "base/VersionText.h"
 #include "probes/BoundedText.h"
 #include "probes/FileFacts.h"
 #include "probes/ImageCheck.h"
@@ -49,8 +50,9 @@ bool GatherFileFacts(const char* path, FileFacts* facts) {
         VersionInfoReader reader;
         char* version = nullptr;
         UINT length = 0;
-        if (reader.Load(path) && reader.GetFileVersion(&version, &length) && version)
-            BoundedCopy(facts->version, sizeof facts->version, version);
+        // The answer need not end in a zero: take at most its length, within the block.
+        if (reader.Load(path) && reader.GetFileVersion(&version, &length))
+            CopyVersionText(reader.Block(), reader.BlockSize(), version, length, facts->version, sizeof facts->version);
         SignatureVerifier verifier;
         facts->signedFile = verifier.Verify(path);
     }

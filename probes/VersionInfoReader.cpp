@@ -12,6 +12,7 @@ bool VersionInfoReader::Load(const char* path) {
     if (size == 0) return false;
     m_block = AllocateBlock<unsigned char>(size);
     if (!m_block) return false;
+    m_blockSize = size;
     if (!::GetFileVersionInfoA(path, 0, size, m_block.get())) return false;
     void* translations = nullptr;
     UINT length = 0;

@@ -2,6 +2,8 @@
 // Reads a file's version resource and answers the FileVersion string of its first translation.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "base/Scoped.h"
 
 namespace rk {
@@ -20,10 +22,14 @@ public:
     bool GetFileVersion(char** value, UINT* length);
     // "\StringFileInfo\" and the first translation as eight lower-case digits.
     const char* Prefix() const { return m_prefix; }
+    // The version block the answers point into: null and 0 before a load got one.
+    const unsigned char* Block() const { return m_block.get(); }
+    uint32_t BlockSize() const { return m_block ? m_blockSize : 0; }
 
 private:
     char m_prefix[MAX_PATH] = {};
     UniqueBlock<unsigned char> m_block;
+    uint32_t m_blockSize = 0;
 };
 
 }  // namespace rk

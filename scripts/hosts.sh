@@ -46,3 +46,12 @@ rk_build() {
   cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$dir" -j"$(nproc)"
 }
+
+# rk_build_host: configures and builds the native tree (build/host): the pure core under
+# AddressSanitizer and UndefinedBehaviorSanitizer with the host's g++, its host.* tests, and the
+# fuzz targets, which it builds with clang into build/host/fuzz.
+rk_build_host() {
+  local dir="$BUILD_ROOT/host"
+  cmake -S "$ROOT/tests/host" -B "$dir" -DCMAKE_CXX_COMPILER=g++ >/dev/null
+  cmake --build "$dir" -j"$(nproc)"
+}

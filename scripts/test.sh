@@ -1,7 +1,7 @@
 #!/bin/bash
-# Sets up, builds and runs every test on every architecture this host can run: i686 (the shipped
-# product) where the kernel executes 32-bit programs, x64 always. Each has its own build tree and
-# Wine prefix. Tests run in a network namespace that has only loopback, so nothing they start can
+# Sets up, builds and runs every test: first the pure core natively under the sanitizers (host.*),
+# then every Windows architecture this host can run, side by side: i686 (the shipped product) where
+# the kernel executes 32-bit programs, x64 always. Each has its own build tree and Wine prefix. Tests run in a network namespace that has only loopback, so nothing they start can
 # reach beyond this machine, and in a virtual X display. Arguments go to each ctest (-R NAME).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -10,6 +10,15 @@ source "$ROOT/scripts/hosts.sh"
 
 unshare --net true 2>/dev/null ||
   { echo "test: cannot make a network namespace (unshare --net); run as root on a host that allows it" >&2; exit 1; }
+
+status=0
+# First the pure core natively, under the sanitizers: no Wine, seconds to build and run.
+echo "test: host (native, AddressSanitizer and UndefinedBehaviorSanitizer)"
+rk_build_host
+(
+  cd "$BUILD_ROOT/host"
+  unshare --net bash -c 'ip link set lo up; ctest --output-on-failure --timeout 600 -j"$(nproc)" "$@"' bash "$@"
+) 2>&1 | tee "$BUILD_ROOT/ctest-host.log" || status=1
 
 run_i686=1
 rk_can_run_i686 || run_i686=0
@@ -49,12 +58,11 @@ for entry in "${plan[@]}"; do
   ( run_suite "$arch" "$filter" "$@" ) >"$BUILD_ROOT/ctest-$arch.log" 2>&1 &
   pids+=($!)
 done
-status=0
 for pid in "${pids[@]}"; do wait "$pid" || status=1; done
 for entry in "${plan[@]}"; do cat "$BUILD_ROOT/ctest-${entry%%:*}.log"; done
 
 passed=0; failed=0
-for arch in i686 x64; do
+for arch in host i686 x64; do
   line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$BUILD_ROOT/ctest-$arch.log" | tail -n 1 || true)"
   [ -n "$line" ] || continue
   f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")

@@ -1,5 +1,6 @@
 // The section texts of the proxy, download, firewall and lookup probes, from given inputs.
 #include <doctest/doctest.h>
+#include <windows.h>
 
 #include <string>
 

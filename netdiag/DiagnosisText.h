@@ -1,0 +1,18 @@
+#pragma once
+// The diagnosis text: the result slots joined in their fixed order, behind the timeout line when
+// the run's bound was reached. No platform calls.
+#include "base/AnsiString.h"
+
+namespace rk {
+
+constexpr int kResultSlotCount = 16;
+constexpr int kOutputSlotCount = 15;
+
+// Slots in the order they are joined; slot 2 is never output.
+extern const int kOutputOrder[kOutputSlotCount];
+extern const char kTimeoutLine[];
+
+// Joins the slots in the output order, behind the timeout line when the bound was reached.
+AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool timedOut);
+
+}  // namespace rk

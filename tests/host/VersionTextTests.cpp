@@ -1,0 +1,71 @@
+// Version and company texts from the platform's answer: a pointer into the version block and a
+// length, with no promise of a terminator. The blocks here are heap blocks of exactly their size.
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/VersionText.h"
+
+using namespace rk;
+
+namespace {
+
+std::vector<char> Block(const std::string& bytes) { return std::vector<char>(bytes.begin(), bytes.end()); }
+
+}  // namespace
+
+TEST_CASE("a text without a terminator is taken up to its length") {
+    // The answer "9.8.7.6", length 7, followed by leftover bytes of the block.
+    const auto block = Block("head9.8.7.6J\xCD\xCDtail");
+    const char* value = block.data() + 4;
+    CHECK(VersionValueSpan(block.data(), uint32_t(block.size()), value, 7) == 7);
+    CHECK(VersionValueText(block.data(), uint32_t(block.size()), value, 7) == "9.8.7.6");
+    char out[260];
+    CHECK(CopyVersionText(block.data(), uint32_t(block.size()), value, 7, out, sizeof out));
+    CHECK(std::string(out) == "9.8.7.6");
+}
+
+TEST_CASE("a length that counts the terminator, or runs past it, stops at the zero") {
+    const std::string bytes("xx5.1.2600\0junk", 15);
+    const auto block = Block(bytes);
+    CHECK(VersionValueText(block.data(), uint32_t(block.size()), block.data() + 2, 9) == "5.1.2600");
+    CHECK(VersionValueText(block.data(), uint32_t(block.size()), block.data() + 2, 13) == "5.1.2600");
+}
+
+TEST_CASE("a text that reaches the block's end is not read past it") {
+    const auto block = Block("..\xA3\xB9\xA3\xAE\xA3\xB8");
+    const char* value = block.data() + 2;
+    CHECK(VersionValueText(block.data(), uint32_t(block.size()), value, 6) == "\xA3\xB9\xA3\xAE\xA3\xB8");
+    // A length beyond the block is cut at its end.
+    CHECK(VersionValueText(block.data(), uint32_t(block.size()), value, 4000) == "\xA3\xB9\xA3\xAE\xA3\xB8");
+    char out[260];
+    CHECK(CopyVersionText(block.data(), uint32_t(block.size()), value, 0xFFFFFFFFu, out, sizeof out));
+    CHECK(std::string(out) == "\xA3\xB9\xA3\xAE\xA3\xB8");
+}
+
+TEST_CASE("an answer outside the block gives no text") {
+    const auto block = Block("abcdef");
+    const auto other = Block("zzzz");
+    CHECK_FALSE(VersionValueInBlock(block.data(), uint32_t(block.size()), other.data()));
+    CHECK_FALSE(VersionValueInBlock(block.data(), uint32_t(block.size()), block.data() + block.size()));
+    CHECK_FALSE(VersionValueInBlock(block.data(), uint32_t(block.size()), nullptr));
+    CHECK_FALSE(VersionValueInBlock(nullptr, 0, other.data()));
+    CHECK(VersionValueInBlock(block.data(), uint32_t(block.size()), block.data() + 5));
+    CHECK(VersionValueText(block.data(), uint32_t(block.size()), other.data(), 4) == "");
+    char out[8] = "keep";
+    CHECK(CopyVersionText(block.data(), uint32_t(block.size()), other.data(), 4, out, sizeof out));
+    CHECK(std::string(out) == "");
+}
+
+TEST_CASE("the version text is cut at its 260-byte field") {
+    const auto block = Block(std::string(400, 'v'));
+    char out[260];
+    std::memset(out, '#', sizeof out);
+    CHECK_FALSE(CopyVersionText(block.data(), uint32_t(block.size()), block.data(), 400, out, sizeof out));
+    CHECK(std::string(out) == std::string(259, 'v'));
+    char none[1] = {'#'};
+    CHECK_FALSE(CopyVersionText(block.data(), uint32_t(block.size()), block.data(), 400, none, 0));
+    CHECK(none[0] == '#');
+}
