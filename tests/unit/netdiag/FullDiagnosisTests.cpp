@@ -23,23 +23,32 @@ namespace {
 // Each header's offset in out, searching from `from`; npos when missing.
 size_t FindFrom(const AnsiString& out, const char* header, size_t from) { return out.find(header, from); }
 
+// A whole diagnosis of this machine, with a 1536-byte update file and a lookup page served here.
+struct ServedDiagnosis {
+    LoopbackHttpServer server;
+    NetDiagnostics record;
+    AnsiString out;
+
+    bool Run() {
+        server.Serve("/mirelon/mirelonup35.ini", 200, AnsiString(1536, 'u'));
+        server.Serve("/", 200, "<p><span>>查询结果1: 127.0.0.1&nbsp;本机</span></p>");
+        if (!server.Start()) return false;
+        const AnsiString updateUrl = server.Url("/mirelon/mirelonup35.ini");
+        const AnsiString lookupUrl = server.Url("/");
+        NetTargets targets = LoopbackTargets(120000);
+        targets.updateFileUrl = updateUrl.c_str();
+        targets.publicAddressUrl = lookupUrl.c_str();
+        return record.Run(out, targets);
+    }
+};
+
 }  // namespace
 
 TEST_CASE("a full diagnosis against loopback targets shows every section in its place") {
-    rk_test::LoopbackHttpServer server;
-    server.Serve("/mirelon/mirelonup35.ini", 200, AnsiString(1536, 'u'));
-    server.Serve("/", 200, "<p><span>>查询结果1: 127.0.0.1&nbsp;本机</span></p>");
-    REQUIRE(server.Start());
-    AnsiString updateUrl = server.Url("/mirelon/mirelonup35.ini");
-    AnsiString lookupUrl = server.Url("/");
-
-    NetTargets targets = rk_test::LoopbackTargets(120000);
-    targets.updateFileUrl = updateUrl.c_str();
-    targets.publicAddressUrl = lookupUrl.c_str();
-
-    NetDiagnostics record;
-    AnsiString out;
-    REQUIRE(record.Run(out, targets) == 1);
+    ServedDiagnosis served;
+    REQUIRE(served.Run());
+    NetDiagnostics& record = served.record;
+    AnsiString& out = served.out;
 
     // The fixed order: three pings, proxy, ipconfig, download, firewall, lookup, six tracerts, netstat.
     std::vector<const char*> order = {"[ping 命令信息]\r\n", "[ping 命令信息]\r\n", "[ping 命令信息]\r\n", kProxyHeader,
@@ -75,19 +84,9 @@ TEST_CASE("a full diagnosis with the temp folder named in Chinese uses it and le
     REQUIRE(::GetTempPathA(MAX_PATH, shown) > 0);
     REQUIRE(std::string(shown) == temp + "\\");
 
-    rk_test::LoopbackHttpServer server;
-    server.Serve("/mirelon/mirelonup35.ini", 200, AnsiString(1536, 'u'));
-    server.Serve("/", 200, "<p><span>>查询结果1: 127.0.0.1&nbsp;本机</span></p>");
-    REQUIRE(server.Start());
-    AnsiString updateUrl = server.Url("/mirelon/mirelonup35.ini");
-    AnsiString lookupUrl = server.Url("/");
-    NetTargets targets = rk_test::LoopbackTargets(120000);
-    targets.updateFileUrl = updateUrl.c_str();
-    targets.publicAddressUrl = lookupUrl.c_str();
-
-    NetDiagnostics record;
-    AnsiString out;
-    REQUIRE(record.Run(out, targets) == 1);
+    ServedDiagnosis served;
+    REQUIRE(served.Run());
+    NetDiagnostics& record = served.record;
     CHECK(record.slots[4].find("文件大小1536字节") != AnsiString::npos);
     CHECK(record.slots[9] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" + kSeparator);
     CHECK(record.slots[1].find("127.0.0.1") != AnsiString::npos);  // a ping read back from its temp file
