@@ -25,15 +25,9 @@
 #include "res/resource.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/gui/Driver.h"
+#include "bench/Clock.h"
 
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;

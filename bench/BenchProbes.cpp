@@ -13,15 +13,9 @@
 #include "probes/BoundedText.h"
 #include "probes/ImageCheck.h"
 #include "probes/Md5.h"
+#include "bench/Clock.h"
 
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 template <typename F>
 double BestOf(int runs, F f) {

@@ -14,14 +14,12 @@
 #include "FuzzInput.h"
 #include "probes/BoundedText.h"
 
+using rk_fuzz::Check;
+
 namespace {
 
 constexpr uint32_t kLargest = 2147483647u;
 constexpr size_t kMostHeld = 512;
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
 
 uint32_t Capacity(rk_fuzz::Input& in) {
     const uint8_t kind = in.Byte();

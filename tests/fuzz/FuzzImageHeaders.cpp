@@ -13,6 +13,8 @@
 #include "FuzzInput.h"
 #include "probes/ImageHeaders.h"
 
+using rk_fuzz::Check;
+
 namespace {
 
 // The view as the platform maps a file: its bytes, zeros up to the end of the last 4096-byte
@@ -95,10 +97,6 @@ bool ModelVerdict(const ModelView& v) {
     } catch (const Fault&) {
         return false;
     }
-}
-
-void Check(bool ok) {
-    if (!ok) std::abort();
 }
 
 }  // namespace

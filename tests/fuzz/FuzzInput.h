@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdlib>
 // Takes a fuzz input apart: fixed-width numbers from its front, the rest as bytes. Running out
 // yields zeros, so every input is usable.
 #include <cstddef>
@@ -45,6 +46,11 @@ inline std::vector<uint8_t> Exact(const std::string& bytes) {
     std::vector<uint8_t> block(bytes.begin(), bytes.end());
     block.shrink_to_fit();
     return block;
+}
+
+// Ends the run when a property fails, so libFuzzer keeps the input.
+inline void Check(bool ok) {
+    if (!ok) std::abort();
 }
 
 }  // namespace rk_fuzz

@@ -13,13 +13,7 @@
 #include "FuzzInput.h"
 #include "base/VersionText.h"
 
-namespace {
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
+using rk_fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rk_fuzz::Input in(data, size);

@@ -215,4 +215,18 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
     return true;
 }
 
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+bool AllButtons(HWND main, bool enabled) {
+    for (int id : {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE})
+        if (ItemEnabled(main, id) != enabled) return false;
+    return true;
+}
+
 }  // namespace rk_test

@@ -54,6 +54,12 @@ std::string ItemText(HWND dialog, int id);
 bool ItemEnabled(HWND dialog, int id);
 // Texts of the dialog's static controls, in child order (the text of a message box is one).
 std::vector<std::string> StaticTexts(HWND dialog);
+
+bool StartsWith(const std::string& text, const std::string& prefix);
+// How often `part` stands in `text`, without overlaps.
+size_t Count(const std::string& text, const std::string& part);
+// True when the main window's four command buttons are all enabled (or all disabled).
+bool AllButtons(HWND main, bool enabled);
 // Posts a button's click; posting keeps the driver free while the handler runs a modal loop.
 void Click(HWND dialog, int id);
 

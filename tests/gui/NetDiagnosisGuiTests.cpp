@@ -24,22 +24,6 @@ const char kTimedOutBox[] = "网络诊断超时失败!";
 const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
 const char kPingHeader[] = "[ping 命令信息]\r\n";
 const char kAboutCaption[] = "关于 Rekkor";
-const int kButtons[] = {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE};
-
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-    return count;
-}
-
-bool AllButtons(HWND main, bool enabled) {
-    for (int id : kButtons)
-        if (ItemEnabled(main, id) != enabled) return false;
-    return true;
-}
-
 bool HasText(HWND dialog, const std::string& text) {
     for (const std::string& s : StaticTexts(dialog))
         if (s == text) return true;

@@ -68,20 +68,6 @@ std::string MakeFolderOfLength(const std::string& parent, size_t bytes) {
     return folder;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-    return count;
-}
-
-bool AllButtons(HWND main, bool enabled) {
-    for (int id : {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE})
-        if (ItemEnabled(main, id) != enabled) return false;
-    return true;
-}
-
 }  // namespace
 
 TEST_CASE("started from a Chinese folder whose characters end in 0x5C, the tool finds check.dll and saves where told") {
