@@ -6,11 +6,13 @@ BUILD_ROOT="${BUILD_ROOT:-$ROOT/build}"
 rk_build_dir() { echo "$BUILD_ROOT/$1"; }
 
 # rk_can_run_i686: true when this host executes 32-bit x86 programs. Asks the kernel by running a
-# tiny 32-bit ELF program that only exits; on failure RK_I686_REASON says why in one line.
+# tiny 32-bit ELF program that only exits; on failure RK_I686_REASON says why in one line. The probe
+# lies in the build folder, not /tmp, which may be mounted noexec; where its folder is noexec after
+# all, that is named as the reason rather than taken for a kernel without 32-bit support.
 rk_can_run_i686() {
   RK_I686_REASON=""
-  local probe
-  probe="$(mktemp)"
+  mkdir -p "$BUILD_ROOT"
+  local probe="$BUILD_ROOT/.i686-probe"
   python3 - "$probe" <<'PY'
 import struct, sys
 code = bytes([0x31, 0xdb, 0x31, 0xc0, 0x40, 0xcd, 0x80])  # exit(0) through int 0x80
@@ -24,6 +26,10 @@ PY
   local output status
   output="$("$probe" 2>&1)" && status=0 || status=$?
   rm -f "$probe"
+  if [ "$status" -eq 126 ] && findmnt -no OPTIONS --target "$BUILD_ROOT" 2>/dev/null | grep -qw noexec; then
+    RK_I686_REASON="the build folder $BUILD_ROOT is on a file system mounted noexec, so no program built or probed there can run"
+    return 2
+  fi
   if [ "$status" -ne 0 ]; then
     RK_I686_REASON="this host's kernel cannot execute 32-bit x86 programs (a 32-bit test program exited with status $status${output:+: ${output##*: }})"
     return 1

@@ -71,28 +71,28 @@ release_build "$WORK/first" "$WORK/first/out"
 first_out="$WORK/first/out"
 first_src="$BUILT_SRC"
 
-mkdir -p "$DIST"
-rm -f "$DIST"/Rekkor-*-win32.zip "$DIST/SHA256SUMS"
-cp "$first_out/$ZIP_NAME" "$DIST/$ZIP_NAME"
+# The zip and its sums are made in a staging folder and move into dist/ only once every check has
+# passed, so dist/ never holds a release that failed them.
+STAGE="$WORK/stage"
+mkdir -p "$STAGE"
+cp "$first_out/$ZIP_NAME" "$STAGE/$ZIP_NAME"
 {
-  (cd "$DIST" && sha256sum "$ZIP_NAME")
+  (cd "$STAGE" && sha256sum "$ZIP_NAME")
   (cd "$first_out" && sha256sum Rekkor.exe)
-} >"$DIST/SHA256SUMS"
-echo "release: wrote dist/$ZIP_NAME and dist/SHA256SUMS:"
-sed 's/^/  /' "$DIST/SHA256SUMS"
+} >"$STAGE/SHA256SUMS"
 
 problems=0
 problem() { echo "release: $*" >&2; problems=$((problems + 1)); }
 
 # The same checks as the shipped product's tests, from the released commit's own scripts.
-python3 "$first_src/scripts/release.py" check-zip "$DIST/$ZIP_NAME" "$first_out/Rekkor.exe" \
+python3 "$first_src/scripts/release.py" check-zip "$STAGE/$ZIP_NAME" "$first_out/Rekkor.exe" \
   "$first_src/res/release-note.zh.txt" "$VERSION" || problem "the zip does not hold exactly Rekkor.exe and the usage note"
 bash "$first_src/tests/gui/check-imports.sh" i686 "$first_out/Rekkor.exe" || problem "the exe fails the XP import check"
 python3 "$first_src/scripts/release.py" check-exe "$first_out/Rekkor.exe" "$VERSION" ||
   problem "the exe's manifest or version is not the shipped product's"
-(cd "$DIST" && sha256sum -c --quiet --ignore-missing SHA256SUMS) || problem "dist/SHA256SUMS does not match the zip"
-(cd "$first_out" && grep ' Rekkor.exe$' "$DIST/SHA256SUMS" | sha256sum -c --quiet) ||
-  problem "dist/SHA256SUMS does not match the exe"
+(cd "$STAGE" && sha256sum -c --quiet --ignore-missing SHA256SUMS) || problem "SHA256SUMS does not match the zip"
+(cd "$first_out" && grep ' Rekkor.exe$' "$STAGE/SHA256SUMS" | sha256sum -c --quiet) ||
+  problem "SHA256SUMS does not match the exe"
 
 if [ $verify -eq 1 ]; then
   # A second tree at another path and depth: no path or time of the first may show in the bytes.
@@ -111,9 +111,14 @@ for path in "${SOURCES[@]}"; do
 done
 
 if [ $problems -ne 0 ]; then
-  echo "release: FAILED: $problems problems (above)" >&2
+  echo "release: FAILED: $problems problems (above); dist/ was left as it was" >&2
   exit 1
 fi
+mkdir -p "$DIST"
+rm -f "$DIST"/Rekkor-*-win32.zip "$DIST/SHA256SUMS"
+mv "$STAGE/$ZIP_NAME" "$STAGE/SHA256SUMS" "$DIST/"
+echo "release: wrote dist/$ZIP_NAME and dist/SHA256SUMS:"
+sed 's/^/  /' "$DIST/SHA256SUMS"
 if [ $verify -eq 1 ]; then
   echo "release: verified: two builds in two folders are byte-identical; the zip holds exactly Rekkor.exe and README.txt"
 else

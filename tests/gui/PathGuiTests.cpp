@@ -34,9 +34,10 @@ std::vector<std::string> Names(std::vector<std::string> names) {
     return names;
 }
 
-// A fresh folder for this test's places, removed again at the end.
+// A fresh folder for this test's places, removed again at the end. It lies at the top of the
+// prefix's own drive, so the lengths below do not depend on where the checkout is.
 struct PlacesRoot {
-    std::string path = ExeDir() + "places";
+    std::string path = "C:\\rkplaces";
     PlacesRoot() {
         RemoveTree(path);
         REQUIRE(::CreateDirectoryA(path.c_str(), nullptr));
@@ -120,10 +121,7 @@ TEST_CASE("started from a folder of 250 bytes or more, check.dll is found while 
         CAPTURE(c.folderBytes);
         const std::string parent = root.path + "\\long" + std::to_string(c.folderBytes);
         REQUIRE(::CreateDirectoryA(parent.c_str(), nullptr));
-        if (parent.size() + 2 > c.folderBytes) {
-            MESSAGE("the build folder is too long for a folder of " << c.folderBytes << " bytes");
-            continue;
-        }
+        REQUIRE(parent.size() + 2 <= c.folderBytes);
         const std::string folder = MakeFolderOfLength(parent, c.folderBytes);
         REQUIRE(folder.size() == c.folderBytes);
         PlaceTool("sample", folder);
