@@ -9,6 +9,7 @@
 
 #include "base/AnsiString.h"
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "netdiag/DiagnosisText.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SlotWriter.h"
@@ -33,6 +34,10 @@ public:
     const char* PublicAddressUrl() const { return m_publicAddressUrl.c_str(); }
     // Seals every slot into `slots` and tells the probes still running that the run has ended.
     void End(AnsiString (&slots)[kResultSlotCount]);
+    // Counts a probe that has finished its work and tells the run's listener the new count; a
+    // probe that finishes after the run has ended is not counted.
+    void ProbeFinished();
+    void SetProgress(const ProbeProgress& progress) { m_progress = progress; }
 
     // What each probe thread is started with.
     struct ThreadStart {
@@ -49,6 +54,10 @@ private:
 
     volatile LONG m_references = 1;
     UniqueHandle m_ended;  // manual reset, set by End
+    CriticalSection m_progressLock;
+    ProbeProgress m_progress;
+    int m_finished = 0;
+    bool m_over = false;  // under m_progressLock
     SharedSlot m_slots[kResultSlotCount];
     AnsiString m_hosts[kProbeHostCount];
     AnsiString m_updateFileUrl;
@@ -68,8 +77,9 @@ struct RunPlan {
 RunPlan ProductPlan();
 
 // The run itself, with the plan given. Fills record.slots and out; true when every probe ended
-// within targets.timeoutMs.
-bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan);
+// within targets.timeoutMs. `progress` hears the count of probes finished as each one finishes.
+bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan,
+                const ProbeProgress& progress = {});
 
 // Shared run states not yet released (a test's way to see that abandoned threads let go).
 LONG LiveProbeRuns();

@@ -63,6 +63,7 @@ DWORD WINAPI ProbeThread(LPVOID param) {
         start->work(*run);
     } catch (...) {
     }
+    run->ProbeFinished();
     run->Release();
     return 0;
 }
@@ -94,8 +95,24 @@ ProbeRun::ProbeRun(const NetTargets& targets)
 ProbeRun::~ProbeRun() { TheLiveRuns().Remove(); }
 
 void ProbeRun::End(AnsiString (&slots)[kResultSlotCount]) {
+    {
+        LockGuard lock(m_progressLock);
+        m_over = true;
+    }
     for (int i = 0; i < kResultSlotCount; ++i) slots[i] = m_slots[i].Seal();
     if (m_ended) ::SetEvent(m_ended.get());
+}
+
+void ProbeRun::ProbeFinished() {
+    LockGuard lock(m_progressLock);
+    if (m_over) return;
+    ++m_finished;
+    if (m_progress) {
+        try {
+            m_progress(m_finished);
+        } catch (...) {
+        }
+    }
 }
 
 ProbeRun* ProbeRun::Create(const NetTargets& targets) { return new ProbeRun(targets); }
@@ -151,10 +168,12 @@ RunPlan ProductPlan() {
     return plan;
 }
 
-bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan) {
+bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targets, const RunPlan& plan,
+                const ProbeProgress& progress) {
     out.clear();
     ProbeRun* run = ProbeRun::Create(targets);
     auto releaseRun = MakeScopeExit([run] { run->Release(); });
+    run->SetProgress(progress);
 
     if (plan.before) {
         try {
@@ -195,8 +214,8 @@ bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targe
 
 bool NetDiagnostics::Run(AnsiString& out) { return Run(out, ProductTargets()); }
 
-bool NetDiagnostics::Run(AnsiString& out, const NetTargets& targets) {
-    return RunPlanned(*this, out, targets, ProductPlan());
+bool NetDiagnostics::Run(AnsiString& out, const NetTargets& targets, const ProbeProgress& progress) {
+    return RunPlanned(*this, out, targets, ProductPlan(), progress);
 }
 
 }  // namespace rk

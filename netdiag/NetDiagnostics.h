@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "base/AnsiString.h"
 #include "netdiag/DiagnosisText.h"
@@ -27,12 +28,16 @@ struct NetTargets {
 };
 NetTargets ProductTargets();
 
+// Told the count of probes finished so far, from the probe thread that has just finished; never
+// after the run has returned.
+using ProbeProgress = std::function<void(int finished)>;
+
 struct NetDiagnostics {
     AnsiString slots[kResultSlotCount];
 
     // Fills `out` with the whole diagnosis; true when every probe ended within the bound.
     bool Run(AnsiString& out);
-    bool Run(AnsiString& out, const NetTargets& targets);
+    bool Run(AnsiString& out, const NetTargets& targets, const ProbeProgress& progress = {});
 
     // The probes. Each writes its section into `out` as it goes, failure lines included, and
     // answers whether it got what it looked for; the run does not ask.

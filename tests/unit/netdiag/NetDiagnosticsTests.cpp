@@ -109,8 +109,10 @@ TEST_CASE("the output follows the slot order whatever order the probes end in") 
         }
         NetDiagnostics record;
         AnsiString out = "stale text";
-        CHECK(RunPlanned(record, out, LoopbackTargets(20000), plan) == 1);
+        std::vector<int> counts;
+        CHECK(RunPlanned(record, out, LoopbackTargets(20000), plan, [&](int n) { counts.push_back(n); }) == 1);
         CHECK(ended == endOrder);
+        CHECK(counts == std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
         // No timeout line; the ping of the update host comes first.
         CHECK(out == kAllSlotsInOrder);
         CHECK(record.slots[15] == "<15>");  // thread 2's routing table replaces the first one
@@ -183,8 +185,10 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
 
     NetDiagnostics record;
     AnsiString out;
+    volatile LONG lastCount = 0;
     DWORD start = ::GetTickCount();
-    CHECK(RunPlanned(record, out, LoopbackTargets(1500), plan) == 0);
+    CHECK(RunPlanned(record, out, LoopbackTargets(1500), plan,
+                     [&](int n) { ::InterlockedExchange(const_cast<LONG*>(&lastCount), n); }) == 0);
     DWORD elapsed = ::GetTickCount() - start;
     CHECK(elapsed >= 1400);
     CHECK(elapsed < 10000);
@@ -196,8 +200,11 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     CHECK(record.slots[4] == kDownloadHeader);
 
     // Released now, the stopped probes finish into sealed slots: nothing reaches the record.
+    // Only the five probes that finished in time were counted, then or later.
+    CHECK(lastCount == 5);
     ::SetEvent(gate[0]);
     CHECK(WaitNoLiveRuns());
+    CHECK(lastCount == 5);
     CHECK(record.slots[4] == kDownloadHeader);
     CHECK(record.slots[5].empty());
     CHECK(out == expected);
