@@ -1,6 +1,7 @@
 #include "app/ReportApp.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <ole2.h>
 
@@ -14,8 +15,11 @@ bool ReportApp::InitInstance() {
     std::setlocale(LC_ALL, "chs");
     // MFC's control container and 3D look have no counterpart in plain user32: nothing to do.
     ::OleInitialize(nullptr);
-    // The main dialog's template needs the "RICHEDIT" class; it stays loaded for the process.
+    // The main dialog's template needs the "RICHEDIT" class, loaded for the process, and the
+    // common controls' progress bar, registered before the template is created.
     ::LoadLibraryA("riched32.dll");
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
     {
         ReportDialog dialog;
         dialog.DoModal();

@@ -16,8 +16,6 @@
 
 namespace rk {
 
-constexpr int kProbeThreadCount = 13;
-
 // What a run shares with its probe threads. It lives on the heap and is reference-counted: the
 // run holds one reference and every probe thread one, so a thread abandoned at the bound still
 // finds its slot and its host copies after the run has returned.

@@ -13,6 +13,7 @@
 namespace rk {
 
 constexpr int kProbeHostCount = 6;
+constexpr int kProbeThreadCount = 13;
 constexpr DWORD kDiagnosisTimeoutMs = 300000;
 
 // UpdateHost, DownloadHost, MakerWebHost, SearchWebHost, ServiceHost1, ServiceHost2.

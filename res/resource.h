@@ -8,6 +8,7 @@
 #define IDD_WAIT 129
 #define IDC_REPORT_EDIT 1000
 #define IDC_NET_DIAG 1001
+#define IDC_NET_PROGRESS 1002
 #define IDC_SAVE 3
 #define IDC_STATUS_TEXT -1
 #define IDM_ABOUTBOX 0x0010

@@ -3,6 +3,7 @@
 // style shows up here, not only as a window that looks slightly wrong.
 #include <doctest/doctest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <cstring>
@@ -180,6 +181,7 @@ struct ExpectedItem {
     WORD textOrdinal;
     DWORD style;        // beyond WS_CHILD | WS_VISIBLE
     short x, y, cx, cy;
+    bool hidden = false;  // created without WS_VISIBLE
 };
 
 void CheckItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& expected) {
@@ -200,7 +202,7 @@ void CheckItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& e
             CHECK(item.text.isOrdinal);
             CHECK(item.text.ordinal == want.textOrdinal);
         }
-        CHECK(item.style == (WS_CHILD | WS_VISIBLE | want.style));
+        CHECK(item.style == (WS_CHILD | (want.hidden ? 0 : WS_VISIBLE) | want.style));
         CHECK(item.exStyle == 0u);
         CHECK(item.x == want.x);
         CHECK(item.y == want.y);
@@ -270,5 +272,6 @@ TEST_CASE("the main window's template") {
         {IDC_NET_DIAG, kButtonClass, "Button", "网络诊断(无法升级请诊断)", 0, BS_PUSHBUTTON | WS_TABSTOP, 7, 350, 103, 19},
         {0xFFFFFFFF, kStaticClass, "Static", "如果升级有问题，请点击网络诊断", 0, SS_CENTER | WS_GROUP, 15, 13, 453, 16},
         {IDC_SAVE, kButtonClass, "Button", "保存结果到文件", 0, BS_DEFPUSHBUTTON | WS_TABSTOP, 265, 349, 80, 20},
+        {IDC_NET_PROGRESS, 0, "msctls_progress32", "", 0, PBS_SMOOTH, 7, 30, 461, 6, true},
     });
 }
