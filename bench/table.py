@@ -171,7 +171,8 @@ for line in open(figures_path, encoding='utf-8', errors='replace'):
     if name.startswith('other private at '):
         name = 'other private allocations'
     if name.startswith('stack of a thread started in '):
-        name = 'thread stacks, started in ' + name[len('stack of a thread started in '):]
+        start = name[len('stack of a thread started in '):]
+        name = 'thread stacks, started in ' + ('the program' if start.lower().endswith('.exe') else start)
     name = name.lower() if kind == 'image' else name
     key = (kind, name)
     owners.setdefault(phase, {})
