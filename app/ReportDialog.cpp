@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commdlg.h>
-#include <process.h>
 #include <richedit.h>
 #include <shellapi.h>
 
@@ -14,6 +13,8 @@
 #include "app/OutputRules.h"
 #include "app/ReportFile.h"
 #include "app/WaitDialog.h"
+#include "base/LateBinding.h"
+#include "base/SmallThread.h"
 #include "config/Deployment.h"
 #include "res/resource.h"
 
@@ -30,6 +31,16 @@ const char kStartHintText[] = "如果升级有问题，请点击网络诊断";
 const char kBoxCaption[] = "Mirelon";
 
 const int kLockedButtons[] = {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE};
+
+// The save dialog's DLL loads on the first save, not at start-up; without it the save ends as a
+// cancelled dialog would.
+using SaveDialogFn = BOOL(WINAPI*)(OPENFILENAMEA*);
+LateBinding g_saveDialog("comdlg32.dll", "GetSaveFileNameA");
+
+DWORD WINAPI NetDiagnosisEntry(LPVOID dialog) {
+    NetDiagnosisThread(dialog);
+    return 0;
+}
 
 }  // namespace
 
@@ -188,7 +199,8 @@ void ReportDialog::OnSaveToFile() {
     dialog.nMaxFile = sizeof names;
     // Explorer style as the framework's file dialog uses, so a single name comes back as a full path.
     dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER;
-    if (!::GetSaveFileNameA(&dialog)) return;
+    const SaveDialogFn showSaveDialog = g_saveDialog.Get<SaveDialogFn>();
+    if (!showSaveDialog || !showSaveDialog(&dialog)) return;
 
     const AnsiString path = ChosenSavePath(names, sizeof names, dialog.nFileOffset);
     if (!WriteReportFile(path, m_reportEdit.GetText()))
@@ -202,7 +214,9 @@ void ReportDialog::LockButtons(bool locked) {
 void ReportDialog::OnNetDiagnosis() {
     LockButtons(true);
     SetItemText(IDC_STATUS_TEXT, kRunStartedText);
-    if (_beginthread(NetDiagnosisThread, 0, this) == static_cast<uintptr_t>(-1)) {
+    // Detached: the worker's end is its posted message, not its handle.
+    UniqueHandle worker(CreateSmallThread(NetDiagnosisEntry, this));
+    if (!worker) {
         // Without a worker nothing would ever unlock the window, and it could not be closed.
         LockButtons(false);
         SetItemText(IDC_STATUS_TEXT, kStartHintText);

@@ -7,6 +7,7 @@
 //   bench_figures memory                                 this process before and after a diagnosis
 //   bench_figures ole                                    OLE's start in this process
 //   bench_figures md5 <file> <runs>
+//   bench_figures diagnosed <tool> <bare> <runs>         the tool's own memory after a diagnosis
 #include <windows.h>
 #include <psapi.h>
 
@@ -305,6 +306,8 @@ int Md5(const char* path, int runs) {
 
 }  // namespace
 
+int Diagnosed(const std::string& tool, const std::string& bare, int runs);  // BenchDiagnosed.cpp
+
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "startup" && argc == 5) return Startup(FullPath(argv[2]), FullPath(argv[3]), std::atoi(argv[4]));
@@ -314,6 +317,7 @@ int main(int argc, char** argv) {
         return Bound(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)), std::atoi(argv[3]));
     if (command == "memory" && argc == 2) return MemoryFigures();
     if (command == "ole" && argc == 2) return Ole();
+    if (command == "diagnosed" && argc == 5) return Diagnosed(FullPath(argv[2]), FullPath(argv[3]), std::atoi(argv[4]));
     if (command == "md5" && argc == 4) return Md5(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr, "usage: bench_figures startup|engine|diagnosis|bound|memory|md5 ...\n");
     return 2;

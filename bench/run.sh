@@ -42,6 +42,16 @@ if [ ! -f "$bench_prefix/system.reg" ]; then
   WINEPREFIX="$bench_prefix" wineserver -w
 fi
 WINEPREFIX="$bench_prefix" startup ""
+# The tool's own memory after a real diagnosis: its loopback build, in a namespace with only
+# loopback and a virtual display of its own, beside the bare dialog.
+WINEPREFIX="$bench_prefix" wineserver -k 2>/dev/null || true
+WINEPREFIX="$bench_prefix" unshare --net bash -c '
+  ip link set lo up
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "
+    wine \"\$1\" diagnosed \"\$2\" \"\$3\" \"\$4\" 2>/dev/null | tr -d \"\\r\" >>\"\$5\"
+    wineserver -k" bash "$@"
+' bash "$BUILD_DIR/bench/bench_figures.exe" "$BUILD_DIR/tests/gui/e2e/loopback/Rekkor.exe" \
+  "$BUILD_DIR/bench/bare_dialog.exe" "$runs" "$figures"
 bench engine "$runs"
 for i in $(seq "$runs"); do bench ole; done
 
@@ -51,7 +61,6 @@ unshare --net bash -c '
   ip link set lo up
   wine "$1" diagnosis "$2" 2>/dev/null | tr -d "\r" >>"$3"
   wine "$1" bound 3000 "$2" 2>/dev/null | tr -d "\r" >>"$3"
-  wine "$1" memory 2>/dev/null | tr -d "\r" >>"$3"
   wineserver -k 2>/dev/null || true
 ' bash "$BUILD_DIR/bench/bench_figures.exe" "$runs" "$figures"
 

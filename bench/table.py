@@ -55,10 +55,10 @@ if tool and bare:
     first = num('startup_tool_first_window_ms')
     row('start to main window with the report (sample engine): %.0f ms (its first window, the wait dialog: %s)'
         % (tool, '%.0f ms' % first if first else '-'),
-        'bare dialog, same template, empty rich edit: %.0f ms' % bare, '%.2f' % (tool / bare), '<= 1.3',
-        ok(tool / bare <= 1.3))
+        'bare dialog, same template, empty rich edit: %.0f ms' % bare, '%.2f' % (tool / bare), '<= 1.15',
+        ok(tool / bare <= 1.15))
 else:
-    missing('start to main window', '<= 1.3', 'the start-up run failed')
+    missing('start to main window', '<= 1.15', 'the start-up run failed')
 managed, managed_bare = num('managed_startup_tool_ms'), num('managed_startup_bare_ms')
 if managed and managed_bare:
     row('the same with Wine managing the windows (its default), Xvfb without a window manager: %.0f ms'
@@ -95,17 +95,18 @@ for kind, label in (('peak_ws', 'peak working set'), ('private', 'private bytes'
             '%.2f (%+.1f MiB)' % (t / b, (t - b) / MiB), '<= +5 MiB', ok(t - b <= limit))
     else:
         missing(label + ' after start-up', '<= +5 MiB', 'the start-up run failed')
+# After a real diagnosis, in the tool's own process (its loopback build, read while the outcome box
+# is up), against the bare dialog measured in the same run.
+goals = {'peak_ws': (None, 'informational'), 'private': (8 * MiB, '<= +8 MiB')}
 for kind, label in (('peak_ws', 'peak working set'), ('private', 'private bytes')):
-    t, b = num('startup_tool_' + kind), num('startup_bare_' + kind)
-    s, d = num('inproc_startup_' + kind), num('inproc_diagnosis_' + kind)
-    if t and b and s is not None and d is not None:
-        after = t + (d - s)
-        row('%s after a diagnosis: %.1f MiB (start-up %.1f + diagnosis %+.1f)' % (label, after / MiB, t / MiB,
-                                                                                 (d - s) / MiB),
-            'bare dialog: %.1f MiB' % (b / MiB), '%.2f (%+.1f MiB)' % (after / b, (after - b) / MiB),
-            '<= +5 MiB', ok(after - b <= limit))
+    t, b, s = num('diagnosed_tool_' + kind), num('diagnosed_bare_' + kind), num('diagnosed_start_' + kind)
+    goal, goal_text = goals[kind]
+    if t and b and s:
+        row('%s after a diagnosis, in the tool (loopback build): %.1f MiB (at its start-up %.1f, diagnosis %+.1f)'
+            % (label, t / MiB, s / MiB, (t - s) / MiB), 'bare dialog: %.1f MiB' % (b / MiB),
+            '%.2f (%+.1f MiB)' % (t / b, (t - b) / MiB), goal_text, ok(t - b <= goal) if goal else '-')
     else:
-        missing(label + ' after a diagnosis', '<= +5 MiB', 'a run failed')
+        missing(label + ' after a diagnosis', goal_text, 'the diagnosis run in the tool failed')
 
 md5, host = num('md5_ms'), num('md5sum_ms')
 if md5 and host:
@@ -150,10 +151,50 @@ print('Machine: %d processors, %s; architecture: %s build under %s; median of %s
 if num('private_from_regions') or num('inproc_private_from_regions'):
     print('Private bytes are summed over committed private regions (VirtualQueryEx): PrivateUsage reads 0 here.')
 print('Start-up in a prefix of the bench\'s own where Wine manages no windows (Xvfb has no window manager).')
-print('Memory after a diagnosis: the tool after start-up plus what one product diagnosis against this'
-      ' machine adds in a bench process.')
+print('Memory after a diagnosis: the tool\'s loopback build, inside a namespace with only loopback, its'
+      ' diagnosis button pressed, read from outside while the outcome box is up.')
 print()
 print('| Figure | Compared with | Ratio | Goal | Met |')
 print('|---|---|---|---|---|')
 for r in rows:
     print('| ' + ' | '.join(x.replace('|', '/') for x in r) + ' |')
+
+
+# The breakdown: committed bytes by owner, for the tool's last run, largest first. Addresses differ
+# from process to process, so unnamed private allocations are counted together.
+owners = {}
+for line in open(figures_path, encoding='utf-8', errors='replace'):
+    parts = line.rstrip('\n').split(' ', 4)
+    if parts[0] != 'owner' or len(parts) != 5:
+        continue
+    phase, kind, size, name = parts[1], parts[2], int(parts[3]), parts[4]
+    if name.startswith('other private at '):
+        name = 'other private allocations'
+    if name.startswith('stack of a thread started in '):
+        start = name[len('stack of a thread started in '):]
+        name = 'thread stacks, started in ' + ('the program' if start.lower().endswith('.exe') else start)
+    name = name.lower() if kind == 'image' else name
+    key = (kind, name)
+    owners.setdefault(phase, {})
+    owners[phase][key] = owners[phase].get(key, 0) + size
+
+
+def growth(after, before, limit=12):
+    a, b = owners.get(after, {}), owners.get(before, {})
+    diffs = [(a.get(k, 0) - b.get(k, 0), k) for k in set(a) | set(b)]
+    diffs = [d for d in diffs if d[0]]
+    diffs.sort(key=lambda d: -abs(d[0]))
+    for d, (kind, name) in diffs[:limit]:
+        print('| %s | %s | %+.0f KiB | %.0f KiB |' % (name, kind, d / 1024, a.get((kind, name), 0) / 1024))
+
+
+if owners:
+    for after, before, title in (('started', 'bare', 'The tool after start-up over the bare dialog'),
+                                 ('diagnosed', 'started', 'A diagnosis in the tool: at the outcome box over its start-up')):
+        print()
+        print('%s, committed bytes by owner (largest changes; private regions count in private bytes, images and'
+              ' mapped files do not):' % title)
+        print()
+        print('| Owner | Kind | Change | After |')
+        print('|---|---|---|---|')
+        growth(after, before)

@@ -1,10 +1,9 @@
 // The timed download of the suite's update file.
-#include <urlmon.h>
-
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
 #include "netdiag/TempFileClaim.h"
+#include "netdiag/UrlDownload.h"
 
 namespace rk {
 
@@ -33,7 +32,7 @@ bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
     if (!claim) return false;
 
     const DWORD start = ::GetTickCount();
-    const HRESULT hr = ::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr);
+    const HRESULT hr = UrlDownloadToFile(url, path.c_str());
     if (hr != S_OK) {
         const DWORD end = ::GetTickCount();
         const DWORD code = ::GetLastError();

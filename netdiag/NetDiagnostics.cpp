@@ -1,6 +1,7 @@
 #include "netdiag/NetDiagnostics.h"
 
 #include "base/Handle.h"
+#include "base/SmallThread.h"
 #include "config/Deployment.h"
 #include "netdiag/DiagnosisRun.h"
 
@@ -189,7 +190,7 @@ bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targe
         if (!plan.threads[i]) continue;
         run->m_threads[i].work = plan.threads[i];
         run->AddReference();  // the thread's own, released when it ends
-        HANDLE thread = ::CreateThread(nullptr, 0, ProbeThread, &run->m_threads[i], 0, nullptr);
+        HANDLE thread = CreateSmallThread(ProbeThread, &run->m_threads[i]);
         if (!thread) {
             // A probe that never started leaves its slot empty.
             run->Release();

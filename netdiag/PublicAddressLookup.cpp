@@ -1,12 +1,11 @@
 // The public address as an outside lookup page shows it.
-#include <urlmon.h>
-
 #include <vector>
 
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
 #include "netdiag/TempFileClaim.h"
+#include "netdiag/UrlDownload.h"
 
 namespace rk {
 
@@ -42,7 +41,7 @@ bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
     // As in the download test: an abandoned lookup of an earlier run may still hold the file.
     TempFileClaim claim(path.c_str(), out.RunEnded());
     if (!claim) return false;
-    if (::URLDownloadToFileA(nullptr, url, path.c_str(), 0, nullptr) != S_OK) {
+    if (UrlDownloadToFile(url, path.c_str()) != S_OK) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
         return false;

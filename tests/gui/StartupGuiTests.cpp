@@ -64,6 +64,9 @@ TEST_CASE("with the sample engine the main window shows its report") {
     CHECK((::GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) != 0);
     // The engine is freed once the run is over.
     CHECK(WaitUntil([&] { return !ModuleLoaded(tool.process.Pid(), "check.dll"); }));
+    // The diagnosis's and the save's DLLs load when first used, not at start-up.
+    CHECK(!ModuleLoaded(tool.process.Pid(), "urlmon.dll"));
+    CHECK(!ModuleLoaded(tool.process.Pid(), "comdlg32.dll"));
     tool.Exit();
 }
 

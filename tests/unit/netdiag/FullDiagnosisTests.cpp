@@ -3,10 +3,13 @@
 #include <doctest/doctest.h>
 #include <winsock2.h>  // before windows.h, which the project headers bring in
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/SmallThread.h"
+#include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
 #include "tests/common/Environment.h"
@@ -23,11 +26,34 @@ namespace {
 // Each header's offset in out, searching from `from`; npos when missing.
 size_t FindFrom(const AnsiString& out, const char* header, size_t from) { return out.find(header, from); }
 
+// Paints `bytes` below the caller's frame; returns the lowest byte painted.
+__attribute__((noinline)) uintptr_t PaintBelow(size_t bytes) {
+    auto* below = static_cast<unsigned char*>(__builtin_alloca(bytes));
+    std::memset(below, 0xA5, bytes);
+    asm volatile("" ::"r"(below) : "memory");
+    return reinterpret_cast<uintptr_t>(below);
+}
+
+// How deep the work reaches into a stack of kSmallStackReserve bytes: the paint it left untouched.
+size_t StackDepthOf(const ProbeWork& work, ProbeRun& run) {
+    unsigned char here = 0;
+    MEMORY_BASIC_INFORMATION stack = {};
+    ::VirtualQuery(&here, &stack, sizeof stack);  // committed from here to the stack's top
+    unsigned char* top = static_cast<unsigned char*>(stack.BaseAddress) + stack.RegionSize;
+    auto* p = reinterpret_cast<unsigned char*>(PaintBelow(&here - (top - kSmallStackReserve) - 16 * 1024));
+    work(run);
+    while (p < &here && *p == 0xA5) ++p;
+    return top - p;
+}
+
 // A whole diagnosis of this machine, with a 1536-byte update file and a lookup page served here.
 struct ServedDiagnosis {
     LoopbackHttpServer server;
     NetDiagnostics record;
     AnsiString out;
+    size_t depths[kProbeThreadCount] = {};
+
+    size_t Deepest() const { return *std::max_element(depths, depths + kProbeThreadCount); }
 
     bool Run() {
         server.Serve("/mirelon/mirelonup35.ini", 200, AnsiString(1536, 'u'));
@@ -38,7 +64,10 @@ struct ServedDiagnosis {
         NetTargets targets = LoopbackTargets(120000);
         targets.updateFileUrl = updateUrl.c_str();
         targets.publicAddressUrl = lookupUrl.c_str();
-        return record.Run(out, targets);
+        RunPlan plan = ProductPlan();
+        for (int i = 0; i < kProbeThreadCount; ++i)
+            plan.threads[i] = [work = plan.threads[i], depth = &depths[i]](ProbeRun& run) { *depth = StackDepthOf(work, run); };
+        return RunPlanned(record, out, targets, plan);
     }
 };
 
@@ -72,6 +101,8 @@ TEST_CASE("a full diagnosis against loopback targets shows every section in its 
                                  kSeparator);
     // The pings reached their loopback names.
     CHECK(record.slots[1].find("127.0.0.1") != AnsiString::npos);
+    // The deepest probe fits its small stack with room to spare.
+    CHECK_MESSAGE(served.Deepest() <= kSmallStackReserve / 2, "deepest probe: " << served.Deepest() << " bytes");
 }
 
 TEST_CASE("a full diagnosis with the temp folder named in Chinese uses it and leaves nothing in it") {
