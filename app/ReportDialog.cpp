@@ -96,7 +96,7 @@ bool ReportDialog::OnButtonClicked(int id) {
     }
 }
 
-bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;
@@ -114,7 +114,7 @@ bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         result = reinterpret_cast<LRESULT>(m_icon);
         return true;
     case kNetDiagnosisDone:
-        OnNetDiagnosisDone(wParam != 0, reinterpret_cast<AnsiString*>(lParam));
+        OnNetDiagnosisDone();
         result = 0;
         return true;
     default:
@@ -202,20 +202,31 @@ void ReportDialog::LockButtons(bool locked) {
 void ReportDialog::OnNetDiagnosis() {
     LockButtons(true);
     SetItemText(IDC_STATUS_TEXT, kRunStartedText);
-    if (_beginthread(NetDiagnosisThread, 0, this) == static_cast<uintptr_t>(-1)) {
-        // Without a worker nothing would ever unlock the window, and it could not be closed.
-        LockButtons(false);
-        SetItemText(IDC_STATUS_TEXT, kStartHintText);
+    try {
+        std::shared_ptr<NetDiagnosisRun> run = std::make_shared<NetDiagnosisRun>();
+        run->notify = m_hwnd;
+        std::unique_ptr<std::shared_ptr<NetDiagnosisRun>> handed(new std::shared_ptr<NetDiagnosisRun>(run));
+        if (_beginthread(NetDiagnosisThread, 0, handed.get()) != static_cast<uintptr_t>(-1)) {
+            handed.release();  // the worker's now
+            m_pendingRun = run;
+            return;
+        }
+    } catch (...) {
     }
+    // Without a worker nothing would ever unlock the window, and it could not be closed.
+    LockButtons(false);
+    SetItemText(IDC_STATUS_TEXT, kStartHintText);
 }
 
-void ReportDialog::OnNetDiagnosisDone(bool inTime, AnsiString* diagnosis) {
-    std::unique_ptr<AnsiString> text(diagnosis);
-    SetItemText(IDC_STATUS_TEXT, inTime ? kDoneStatusText : kTimedOutStatusText);
-    ::MessageBoxA(m_hwnd, inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
+void ReportDialog::OnNetDiagnosisDone() {
+    // A completion with no run pending, or before the worker has finished, came from elsewhere.
+    if (!m_pendingRun || !m_pendingRun->finished) return;
+    const std::shared_ptr<NetDiagnosisRun> run = std::move(m_pendingRun);
+    m_pendingRun.reset();
+    SetItemText(IDC_STATUS_TEXT, run->inTime ? kDoneStatusText : kTimedOutStatusText);
+    ::MessageBoxA(m_hwnd, run->inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
     // A second diagnosis replaces the first.
-    AnsiString report = text ? m_initialText + *text : m_initialText;
-    m_reportEdit.SetText(report.c_str());
+    m_reportEdit.SetText((m_initialText + run->text).c_str());
     LockButtons(false);
 }
 

@@ -30,6 +30,13 @@ bool HasText(HWND dialog, const std::string& text) {
     return false;
 }
 
+// Completions any program on the desktop can post: one with a bad pointer, one with none.
+void PostForgedCompletions(HWND main) {
+    ::PostMessageA(main, WM_APP + 1, 1, 0x5A5A5A5A);
+    ::PostMessageA(main, WM_APP + 1, 0, 0);
+    TextOf(main);  // a sent message is served after the posted ones
+}
+
 // Console commands still running, such as those of captures abandoned at the bound.
 bool ConsoleCommandsRunning() {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -80,8 +87,12 @@ struct DiagnosisTool : RunningTool {
 TEST_CASE("a diagnosis locks the window, reports its end and follows the start-up report") {
     DiagnosisTool tool("loopback");
     REQUIRE(!tool.initial.empty());
+    PostForgedCompletions(tool.main);
+    CHECK(FindDialog(tool.process.Pid(), "Mirelon") == nullptr);
     tool.StartDiagnosis();
     CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kRunStarted);
+    PostForgedCompletions(tool.main);
+    CHECK(FindDialog(tool.process.Pid(), "Mirelon") == nullptr);
 
     // Exit, Esc and the close box all do nothing while the run is on.
     Click(tool.main, IDCANCEL);
