@@ -34,7 +34,7 @@ bool HasText(HWND dialog, const std::string& text) {
 void PostForgedCompletions(HWND main) {
     ::PostMessageA(main, WM_APP + 1, 1, 0x5A5A5A5A);
     ::PostMessageA(main, WM_APP + 1, 0, 0);
-    TextOf(main);  // a sent message is served after the posted ones
+    CHECK(HandledPosted(main));
 }
 
 // Console commands still running, such as those of captures abandoned at the bound.

@@ -197,8 +197,7 @@ TEST_CASE("the wait dialog ignores its close box, Enter and Esc until the report
     // Nor is a command 1200 from elsewhere before the engine is done, or one with a notification code.
     ::PostMessageA(wait, WM_COMMAND, ID_REPORT_DONE, 0);
     ::PostMessageA(wait, WM_COMMAND, MAKEWPARAM(ID_REPORT_DONE, 1), 0);
-    // A sent message is handled after the posted ones above.
-    TextOf(wait);
+    CHECK(HandledPosted(wait));
     CHECK(::IsWindowVisible(wait));
     CHECK(FindMainWindow(process.Pid()) == nullptr);
     ::SetEvent(release);
