@@ -1,26 +1,28 @@
 #include "app/NetDiagnosisWorker.h"
 
-#include <new>
+#include <memory>
 
 #include "app/ReportDialog.h"
 
 namespace rk {
 
-void __cdecl NetDiagnosisThread(void* param) {
-    const HWND notify = static_cast<ReportDialog*>(param)->GetHwnd();
-    AnsiString* diagnosis = new (std::nothrow) AnsiString();
-    bool inTime = false;
-    if (diagnosis) {
-        // Whatever goes wrong, the window hears back: only the handler unlocks its buttons.
-        try {
-            NetDiagnostics record;
-            inTime = record.Run(*diagnosis, DiagnosisTargets());
-        } catch (...) {
-            inTime = false;
-        }
+DWORD WINAPI NetDiagnosisThread(LPVOID param) {
+    const std::unique_ptr<std::shared_ptr<NetDiagnosisRun>> handed(static_cast<std::shared_ptr<NetDiagnosisRun>*>(param));
+    NetDiagnosisRun& run = **handed;
+    // Whatever goes wrong, the window hears back: only the handler unlocks its buttons.
+    try {
+        NetDiagnostics record;
+        run.inTime = record.Run(run.text, DiagnosisTargets(), [&run](int finished) {
+            run.probesFinished = finished;
+            ::PostMessageA(run.notify, ReportDialog::kNetDiagnosisProgress, finished, 0);
+        });
+    } catch (...) {
+        run.inTime = false;
     }
-    if (!::PostMessageA(notify, ReportDialog::kNetDiagnosisDone, inTime, reinterpret_cast<LPARAM>(diagnosis)))
-        delete diagnosis;
+    run.finished = true;
+    // The message only says "look": the window takes the outcome from the run it keeps.
+    ::PostMessageA(run.notify, ReportDialog::kNetDiagnosisDone, 0, 0);
+    return 0;
 }
 
 }  // namespace rk

@@ -61,10 +61,34 @@ AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, uint16_t fileOf
     return first + name;
 }
 
+namespace {
+
+// The text with every line end (CR LF, a lone CR, a lone LF) as one LF, and without the zeros at
+// its end.
+AnsiString WithLineEndsAlike(const AnsiString& text) {
+    size_t end = text.size();
+    while (end > 0 && text[end - 1] == '\0') --end;
+    AnsiString alike;
+    alike.reserve(end);
+    for (size_t i = 0; i < end; ++i) {
+        if (text[i] != '\r') {
+            alike.push_back(text[i]);
+            continue;
+        }
+        alike.push_back('\n');
+        if (i + 1 < end && text[i + 1] == '\n') ++i;
+    }
+    return alike;
+}
+
+}  // namespace
+
 bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& report) {
     if (!clipboard.opened) return false;
     if (!clipboard.hasText) return report.empty();
-    return clipboard.text == report;
+    // The rich edit control and the clipboard need not agree on line ends (CR against CR LF) or on
+    // a closing zero.
+    return WithLineEndsAlike(clipboard.text) == WithLineEndsAlike(report);
 }
 
 AnsiString FolderOfPath(const AnsiString& path) {

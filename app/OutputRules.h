@@ -34,8 +34,9 @@ struct ClipboardView {
     AnsiString text;  // that text, when it does
 };
 
-// The copy worked only when the clipboard holds the report exactly. An empty report counts as
-// held when the clipboard offers no text or an empty one.
+// The copy worked only when the clipboard holds the report: the same text once line ends are made
+// alike and closing zeros dropped. An empty report counts as held when the clipboard offers no
+// text or an empty one.
 bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& report);
 
 // Another program may hold the clipboard open for a moment; the copy and the look at its outcome
@@ -52,6 +53,11 @@ bool CopySucceeded(uint32_t sequenceBefore, uint32_t sequenceAfter, const Clipbo
 // the last backslash, which keeps its backslash when it is the root's ("C:\"). A backslash byte
 // that is the second byte of a double-byte character does not count. "." when there is none.
 AnsiString FolderOfPath(const AnsiString& path);
+
+// An on-access scanner may hold the new file for a moment after it is written: the replace is
+// tried this many times, this far apart, about a second in all.
+constexpr int kReplaceAttempts = 11;
+constexpr uint32_t kReplaceRetryMs = 100;
 
 // The save worked only when the file was created and every byte of the text was written.
 bool SaveComplete(bool created, bool writeOk, uint32_t written, size_t length);

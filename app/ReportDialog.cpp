@@ -1,6 +1,7 @@
 #include "app/ReportDialog.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <richedit.h>
 #include <shellapi.h>
@@ -32,15 +33,18 @@ const char kBoxCaption[] = "Mirelon";
 
 const int kLockedButtons[] = {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE};
 
+// What the bar shows when told `claimed` probes have finished: within 0..total, never more than
+// the run itself counts as finished, and never less than the bar shows already.
+int ProgressCount(WPARAM claimed, int finished, int shown, int total) {
+    int count = claimed > static_cast<WPARAM>(total) ? total : static_cast<int>(claimed);
+    if (count > finished) count = finished;
+    return count < shown ? shown : count;
+}
+
 // The save dialog's DLL loads on the first save, not at start-up; without it the save ends as a
 // cancelled dialog would.
 using SaveDialogFn = BOOL(WINAPI*)(OPENFILENAMEA*);
 LateBinding g_saveDialog("comdlg32.dll", "GetSaveFileNameA");
-
-DWORD WINAPI NetDiagnosisEntry(LPVOID dialog) {
-    NetDiagnosisThread(dialog);
-    return 0;
-}
 
 }  // namespace
 
@@ -49,6 +53,8 @@ ReportDialog::ReportDialog(HWND owner)
 
 bool ReportDialog::OnInit() {
     m_reportEdit.Attach(GetItem(IDC_REPORT_EDIT));
+    m_progress.Attach(GetItem(IDC_NET_PROGRESS));
+    m_progress.SendMsg(PBM_SETRANGE32, 0, kProbeThreadCount);
     AddAboutToSystemMenu();
     SendMsg(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMsg(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
@@ -107,7 +113,7 @@ bool ReportDialog::OnButtonClicked(int id) {
     }
 }
 
-bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;
@@ -125,7 +131,11 @@ bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         result = reinterpret_cast<LRESULT>(m_icon);
         return true;
     case kNetDiagnosisDone:
-        OnNetDiagnosisDone(wParam != 0, reinterpret_cast<AnsiString*>(lParam));
+        OnNetDiagnosisDone();
+        result = 0;
+        return true;
+    case kNetDiagnosisProgress:
+        OnNetDiagnosisProgress(wParam);
         result = 0;
         return true;
     default:
@@ -212,24 +222,48 @@ void ReportDialog::LockButtons(bool locked) {
 }
 
 void ReportDialog::OnNetDiagnosis() {
+    m_progressShown = 0;
+    m_progress.SendMsg(PBM_SETPOS, 0);
+    m_progress.Show(SW_SHOW);
     LockButtons(true);
     SetItemText(IDC_STATUS_TEXT, kRunStartedText);
-    // Detached: the worker's end is its posted message, not its handle.
-    UniqueHandle worker(CreateSmallThread(NetDiagnosisEntry, this));
-    if (!worker) {
-        // Without a worker nothing would ever unlock the window, and it could not be closed.
-        LockButtons(false);
-        SetItemText(IDC_STATUS_TEXT, kStartHintText);
+    try {
+        std::shared_ptr<NetDiagnosisRun> run = std::make_shared<NetDiagnosisRun>();
+        run->notify = m_hwnd;
+        std::unique_ptr<std::shared_ptr<NetDiagnosisRun>> handed(new std::shared_ptr<NetDiagnosisRun>(run));
+        // Detached: the worker's end is its posted message, not its handle.
+        UniqueHandle worker(CreateSmallThread(NetDiagnosisThread, handed.get()));
+        if (worker) {
+            handed.release();  // the worker's now
+            m_pendingRun = run;
+            return;
+        }
+    } catch (...) {
     }
+    // Without a worker nothing would ever unlock the window, and it could not be closed.
+    m_progress.Show(SW_HIDE);
+    LockButtons(false);
+    SetItemText(IDC_STATUS_TEXT, kStartHintText);
 }
 
-void ReportDialog::OnNetDiagnosisDone(bool inTime, AnsiString* diagnosis) {
-    std::unique_ptr<AnsiString> text(diagnosis);
-    SetItemText(IDC_STATUS_TEXT, inTime ? kDoneStatusText : kTimedOutStatusText);
-    ::MessageBoxA(m_hwnd, inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
+void ReportDialog::OnNetDiagnosisProgress(WPARAM finished) {
+    if (!m_pendingRun) return;
+    const int count = ProgressCount(finished, m_pendingRun->probesFinished, m_progressShown, kProbeThreadCount);
+    if (count == m_progressShown) return;
+    m_progressShown = count;
+    m_progress.SendMsg(PBM_SETPOS, count);
+}
+
+void ReportDialog::OnNetDiagnosisDone() {
+    // A completion with no run pending, or before the worker has finished, came from elsewhere.
+    if (!m_pendingRun || !m_pendingRun->finished) return;
+    const std::shared_ptr<NetDiagnosisRun> run = std::move(m_pendingRun);
+    m_pendingRun.reset();
+    SetItemText(IDC_STATUS_TEXT, run->inTime ? kDoneStatusText : kTimedOutStatusText);
+    ::MessageBoxA(m_hwnd, run->inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
     // A second diagnosis replaces the first.
-    AnsiString report = text ? m_initialText + *text : m_initialText;
-    m_reportEdit.SetText(report.c_str());
+    m_reportEdit.SetText((m_initialText + run->text).c_str());
+    m_progress.Show(SW_HIDE);
     LockButtons(false);
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <memory>
+
 #include "base/AnsiString.h"
 #include "ui/Dialog.h"
 
@@ -7,18 +9,25 @@ namespace rk {
 // The main window: the report in a read-only rich edit control, four command buttons and a
 // status line.
 //
+struct NetDiagnosisRun;
+
 // How the workers hand back: the start-up worker writes m_reportText while this thread sits in
-// the wait dialog's modal loop, and the command it posts to end that loop orders the write before
-// the read. The network worker touches nothing of this dialog: it posts kNetDiagnosisDone with its
-// result, and this thread shows the outcome and unlocks the buttons.
+// the wait dialog's modal loop, which ends only once that worker says it has finished. The
+// network worker touches nothing of this dialog: it fills the run this dialog keeps and posts
+// kNetDiagnosisDone, and this thread shows the outcome and unlocks the buttons.
 class ReportDialog : public Dialog {
 public:
     explicit ReportDialog(HWND owner = nullptr);
 
-    // Posted by the network worker: wParam is true when every probe ended in time, lParam a heap
-    // AnsiString with the diagnosis text that the handler takes over. A private message of the
-    // application, so it starts at WM_APP, clear of the dialog manager's WM_USER range.
+    // Posted by the network worker once its run has finished; wParam and lParam carry nothing.
+    // Any program on the desktop can post it too, so only the pending run's outcome is taken, and
+    // only once its worker has finished. A private message of the application, so it starts at
+    // WM_APP, clear of the dialog manager's WM_USER range.
     static constexpr UINT kNetDiagnosisDone = WM_APP + 1;
+    // Posted by the network worker as each probe finishes: wParam is the count finished so far.
+    // The bar never shows more than the pending run has really finished, so a forged one can
+    // neither move it ahead nor back.
+    static constexpr UINT kNetDiagnosisProgress = WM_APP + 2;
 
 protected:
     bool OnInit() override;
@@ -35,12 +44,16 @@ private:
     void OnCopyToClipboard();
     void OnSaveToFile();
     void OnNetDiagnosis();
-    void OnNetDiagnosisDone(bool inTime, AnsiString* diagnosis);
+    void OnNetDiagnosisDone();
+    void OnNetDiagnosisProgress(WPARAM finished);
 
     AnsiString m_reportText;  // written once by the start-up worker
     Window m_reportEdit;
+    Window m_progress;
+    int m_progressShown = 0;  // probes the bar shows as finished
     HICON m_icon;
     AnsiString m_initialText;  // the control's text after start-up; base of every diagnosis
+    std::shared_ptr<NetDiagnosisRun> m_pendingRun;  // the diagnosis under way, if any
 };
 
 }  // namespace rk

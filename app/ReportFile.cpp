@@ -1,5 +1,6 @@
 #include "app/ReportFile.h"
 
+#include "app/Clipboard.h"
 #include "app/OutputRules.h"
 #include "base/Handle.h"
 
@@ -10,6 +11,17 @@ BOOL WriteWholeBuffer(HANDLE file, const void* data, DWORD size, DWORD* written)
 }
 
 namespace {
+
+// Kept from the target on a replace. Read-only stays behind: a temporary file that took it could
+// not be deleted after a failed replace.
+const DWORD kCarriedAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Failures that someone else holding one of the two files causes, and that pass when they let go.
+bool ReplaceMayRetry(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
 
 // Writes into the temporary file and flushes it; true when every byte is on disk.
 bool FillTemporaryFile(const char* temporary, const AnsiString& text, FileWriter writer) {
@@ -24,16 +36,62 @@ bool FillTemporaryFile(const char* temporary, const AnsiString& text, FileWriter
     return SaveComplete(true, writeOk, written, text.size());
 }
 
+// Writes the text straight into the file, as the plain save does.
+bool WriteInPlace(const AnsiString& path, const AnsiString& text, FileWriter writer) {
+    // Opened, not created anew: a hidden or system file refuses CREATE_ALWAYS with plain attributes.
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    bool writeOk = writer(file.get(), text.data(), static_cast<DWORD>(text.size()), &written) != FALSE;
+    writeOk = ::SetEndOfFile(file.get()) != FALSE && writeOk;
+    writeOk = ::FlushFileBuffers(file.get()) != FALSE && writeOk;
+    writeOk = ::CloseHandle(file.release()) != FALSE && writeOk;
+    return SaveComplete(true, writeOk, written, text.size());
+}
+
+// Whether nobody holds the file in a way that keeps it from being moved; when somebody does, the
+// last error says so. Wine's replace leaves a file of its own beside the target when it cannot
+// move one of the two, so it is asked only when both are free.
+bool FreeToMove(const char* path) {
+    return static_cast<bool>(UniqueFile(::CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                      nullptr, OPEN_EXISTING, 0, nullptr)));
+}
+
+// Puts the temporary file in the target's place, once. An existing target is replaced so that it
+// keeps its permissions; its attributes go over to the new file first, since Wine's replace keeps
+// none of them.
+bool ReplaceOnce(const char* temporary, const char* target) {
+    const DWORD attributes = ::GetFileAttributesA(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return ::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!FreeToMove(target) || !FreeToMove(temporary)) return false;
+    const DWORD carried = attributes & kCarriedAttributes;
+    ::SetFileAttributesA(temporary, carried ? carried : FILE_ATTRIBUTE_NORMAL);
+    if (::ReplaceFileA(target, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return true;
+    // The target is gone and the new file still under its own name: move it into place.
+    if (::GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        return ::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return false;
+}
+
 }  // namespace
 
 bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter writer) {
     // The chosen file is replaced only once the whole text is safely in a temporary file beside
     // it, so a write that stops short leaves the user's earlier file as it was.
     char temporary[MAX_PATH] = {};
-    if (!::GetTempFileNameA(FolderOfPath(path).c_str(), "rk", 0, temporary)) return false;
-    if (FillTemporaryFile(temporary, text, writer) &&
-        ::MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    // No temporary file in the folder (no right to create one, or no room in the path for its
+    // name) need not stop a save that the plain write manages.
+    if (!::GetTempFileNameA(FolderOfPath(path).c_str(), "rk", 0, temporary)) return WriteInPlace(path, text, writer);
+    if (FillTemporaryFile(temporary, text, writer)) {
+        // An on-access scanner holds a file it has just seen being written for a moment.
+        for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
+            if (attempt > 0) WaitServingSentMessages(kReplaceRetryMs);
+            if (ReplaceOnce(temporary, path.c_str())) return true;
+            if (!ReplaceMayRetry(::GetLastError())) break;
+        }
+    }
     ::DeleteFileA(temporary);
     return false;
 }

@@ -76,8 +76,10 @@ void __cdecl StartupReportThread(void* param) {
     const StartupJob job = *static_cast<const StartupJob*>(param);
     CheckEngine engine;
     MakeStartupReport(engine, *job.out);
-    // Posted, never sent: the text is in place before the wait dialog can end. The engine is
-    // unloaded afterwards, when `engine` goes out of scope.
+    // The wait dialog ends only once this is set, whoever posts the command. Nothing of the job
+    // is touched afterwards: the dialog may be gone. The engine is unloaded when `engine` goes
+    // out of scope.
+    *job.finished = true;
     ::PostMessageA(job.notify, WM_COMMAND, ID_REPORT_DONE, 0);
 }
 

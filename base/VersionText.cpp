@@ -12,13 +12,12 @@ bool VersionValueInBlock(const void* block, uint32_t blockSize, const void* valu
     return at >= start && at - start < blockSize;
 }
 
-uint32_t VersionValueSpan(const void* block, uint32_t blockSize, const void* value, uint32_t length) {
+uint32_t VersionValueSpan(const void* block, uint32_t blockSize, const void* value, uint32_t /*length*/) {
     if (!VersionValueInBlock(block, blockSize, value)) return 0;
     const uint32_t offset = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(value) - reinterpret_cast<uintptr_t>(block));
     const uint32_t room = blockSize - offset;
-    const uint32_t limit = length < room ? length : room;
-    const void* zero = std::memchr(value, '\0', limit);
-    return zero ? static_cast<uint32_t>(static_cast<const char*>(zero) - static_cast<const char*>(value)) : limit;
+    const void* zero = std::memchr(value, '\0', room);
+    return zero ? static_cast<uint32_t>(static_cast<const char*>(zero) - static_cast<const char*>(value)) : room;
 }
 
 AnsiString VersionValueText(const void* block, uint32_t blockSize, const void* value, uint32_t length) {

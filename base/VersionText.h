@@ -1,10 +1,12 @@
 #pragma once
 // A version-resource value as the platform's query answered it, turned into text (the startup
-// program's FileVersion, a firewall's CompanyName). The answer is a
-// pointer into the version block and a length; the text there need not end in a zero (a value
-// whose stored length leaves out the terminator) and the block's bytes after it are whatever the
-// heap held. So the text is taken as bytes: at most the length given, never past the block's end,
-// and up to the first zero byte among them.
+// program's FileVersion, a firewall's CompanyName). The answer is a pointer into the version
+// block and a length. The length bounds nothing: documented as a count of characters, Wine
+// answers the ANSI text's bytes, and a system that answers the UTF-16 count would cut a Chinese
+// text to half, maybe inside a character. Nor need the text end in a zero (a value whose stored
+// length leaves out the terminator). So the text runs from the answer to its first zero byte,
+// never past the block's end; the callers zero the block before the query, so an unterminated
+// text still ends inside it.
 #include <cstdint>
 
 #include "base/AnsiString.h"
@@ -15,6 +17,7 @@ namespace rk {
 bool VersionValueInBlock(const void* block, uint32_t blockSize, const void* value);
 
 // How many bytes of text the value holds; 0 when value is null or lies outside the block.
+// `length` is the query's answer, taken as no bound.
 uint32_t VersionValueSpan(const void* block, uint32_t blockSize, const void* value, uint32_t length);
 
 // The value's text.

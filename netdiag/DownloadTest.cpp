@@ -27,9 +27,10 @@ bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
     }
 
     // A probe abandoned at an earlier run's bound may still be downloading into this file, and
-    // deletes it when done. Wait for it; when this run ends first, the slot keeps its header.
-    TempFileClaim claim(path.c_str(), out.RunEnded());
+    // deletes it when done: then this one downloads to a file of its own.
+    TempFileClaim claim(path.c_str());
     if (!claim) return false;
+    path = claim.Path();
 
     const DWORD start = ::GetTickCount();
     const HRESULT hr = UrlDownloadToFile(url, path.c_str());

@@ -70,7 +70,7 @@ bool NetDiagnostics::GetCompanyName(const char* path, AnsiString& company) {
     if (::GetFileVersionInfoSizeA(path, &ignored) == 0) return false;
     const DWORD size = ::GetFileVersionInfoSizeA(path, &ignored);
     if (size == 0) return false;
-    std::vector<char> block(size);
+    std::vector<char> block(size);  // zero-filled: an unterminated value still ends inside it
     if (!::GetFileVersionInfoA(path, 0, size, block.data())) return false;
 
     void* translation = nullptr;
@@ -88,7 +88,7 @@ bool NetDiagnostics::GetCompanyName(const char* path, AnsiString& company) {
     void* value = nullptr;
     UINT valueLength = 0;
     if (!::VerQueryValueA(block.data(), key, &value, &valueLength) || !value) return false;
-    // The value lies inside the block and need not end in a zero: at most its length, within the block.
+    // The value lies inside the block and need not end in a zero; its length is no bound.
     if (!VersionValueInBlock(block.data(), size, value)) return false;
     company = VersionValueText(block.data(), size, value, valueLength);
     return true;

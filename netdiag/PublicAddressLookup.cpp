@@ -39,8 +39,9 @@ bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
         return false;
     }
     // As in the download test: an abandoned lookup of an earlier run may still hold the file.
-    TempFileClaim claim(path.c_str(), out.RunEnded());
+    TempFileClaim claim(path.c_str());
     if (!claim) return false;
+    path = claim.Path();
     if (UrlDownloadToFile(url, path.c_str()) != S_OK) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);

@@ -1,6 +1,7 @@
 #include "netdiag/TempFileClaim.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace rk {
 
@@ -18,25 +19,31 @@ void ClaimName(const char* path, char (&name)[64]) {
 
 }  // namespace
 
-TempFileClaim::TempFileClaim(const char* path, HANDLE runEnded) {
+TempFileClaim::TempFileClaim(const char* path) {
     char name[64];
     ClaimName(path, name);
     m_mutex.reset(::CreateMutexA(nullptr, FALSE, name));
-    // Without the object there is nothing to wait for: the probe goes on unguarded.
-    if (!m_mutex) {
-        m_held = true;
+    if (m_mutex) {
+        const DWORD wait = ::WaitForSingleObject(m_mutex.get(), 0);
+        // A holder that ended without letting go has left the file all the same.
+        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    }
+    if (m_owned) {
+        m_path = path;
         return;
     }
-    HANDLE handles[2] = {runEnded, m_mutex.get()};
-    const DWORD first = runEnded ? 0 : 1;
-    const DWORD wait = ::WaitForMultipleObjects(2 - first, handles + first, FALSE, INFINITE);
-    // A holder that ended without letting go has left the file all the same.
-    const DWORD mutexIndex = 1 - first;
-    m_owned = wait == WAIT_OBJECT_0 + mutexIndex || wait == WAIT_ABANDONED_0 + mutexIndex;
-    m_held = m_owned;
+    // Held, or the name taken by an object of another kind: a file of a unique name beside it.
+    const char* separator = std::strrchr(path, '\\');
+    if (!separator) return;
+    const AnsiString folder(path, static_cast<size_t>(separator - path));
+    char own[MAX_PATH] = {};
+    if (!::GetTempFileNameA(folder.c_str(), "rk", 0, own)) return;
+    m_path = own;
+    m_ownFile = true;
 }
 
 TempFileClaim::~TempFileClaim() {
+    if (m_ownFile) ::DeleteFileA(m_path.c_str());
     if (m_owned) ::ReleaseMutex(m_mutex.get());
 }
 

@@ -26,6 +26,27 @@ void FormatAtEnd(char* block, uint32_t capacity, const char* format, ...) {
     va_end(args);
 }
 
+// True when this 32-bit program runs on 64-bit Windows. Not every Windows XP has IsWow64Process.
+bool RunsUnderWow64() {
+    using IsWow64Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const auto isWow64 = kernel ? reinterpret_cast<IsWow64Fn>(::GetProcAddress(kernel, "IsWow64Process")) : nullptr;
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The userinit.exe that logs users on. Under WoW64, system32 is sent to the 32-bit copy in
+// SysWOW64, and only Sysnative names the real one. The redirection stays on for the thread: the
+// signature check loads DLLs.
+void UserinitPath(char (&path)[MAX_PATH]) {
+    ::GetWindowsDirectoryA(path, MAX_PATH);
+    char native[MAX_PATH] = {};
+    BoundedAppend(native, MAX_PATH, path);
+    BoundedAppend(native, MAX_PATH, "\\Sysnative");
+    const bool useNative = RunsUnderWow64() && ::PathIsDirectoryA(native);
+    BoundedAppend(path, MAX_PATH, useNative ? "\\Sysnative\\userinit.exe" : "\\system32\\userinit.exe");
+}
+
 }  // namespace
 
 void FormatFactLines(const FileFacts& facts, char* block, uint32_t capacity) {
@@ -50,7 +71,7 @@ bool GatherFileFacts(const char* path, FileFacts* facts) {
         VersionInfoReader reader;
         char* version = nullptr;
         UINT length = 0;
-        // The answer need not end in a zero: take at most its length, within the block.
+        // The answer need not end in a zero, and its length is no bound: up to a zero, within the block.
         if (reader.Load(path) && reader.GetFileVersion(&version, &length))
             CopyVersionText(reader.Block(), reader.BlockSize(), version, length, facts->version, sizeof facts->version);
         SignatureVerifier verifier;
@@ -61,8 +82,7 @@ bool GatherFileFacts(const char* path, FileFacts* facts) {
 
 bool AppendUserinitFacts(char* text, uint32_t size) {
     char path[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(path, MAX_PATH);
-    BoundedAppend(path, MAX_PATH, "\\system32\\userinit.exe");
+    UserinitPath(path);
     FileFacts facts;
     std::memset(&facts, 0, sizeof facts);
     if (!::PathFileExistsA(path)) return false;

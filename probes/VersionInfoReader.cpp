@@ -10,7 +10,7 @@ bool VersionInfoReader::Load(const char* path) {
     DWORD handle = 0;
     DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
     if (size == 0) return false;
-    m_block = AllocateBlock<unsigned char>(size);
+    m_block = AllocateBlock<unsigned char>(size);  // zero-filled: an unterminated value still ends inside it
     if (!m_block) return false;
     m_blockSize = size;
     if (!::GetFileVersionInfoA(path, 0, size, m_block.get())) return false;

@@ -31,6 +31,7 @@ public:
     BOOL SetItemText(int id, const char* text) const { return ::SetDlgItemTextA(m_hwnd, id, text); }
     AnsiString GetText() const;
     bool IsIconic() const { return ::IsIconic(m_hwnd) != FALSE; }
+    BOOL Show(int command) const { return ::ShowWindow(m_hwnd, command); }
 
 protected:
     HWND m_hwnd = nullptr;

@@ -13,7 +13,10 @@ namespace rk_test {
 inline std::string UserinitPath() {
     char dir[MAX_PATH] = {};
     ::GetWindowsDirectoryA(dir, MAX_PATH);
-    return std::string(dir) + "\\system32\\userinit.exe";
+    // Where the tool looks: under WoW64 the 64-bit system32, which only Sysnative names for us.
+    const std::string native = std::string(dir) + "\\Sysnative";
+    const bool wow64 = ::GetFileAttributesA(native.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return (wow64 ? native : std::string(dir) + "\\system32") + "\\userinit.exe";
 }
 
 inline std::string DesktopLinkPath() {

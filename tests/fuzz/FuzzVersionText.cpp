@@ -1,6 +1,6 @@
 // Version and company texts from what the platform's version query may answer: a pointer into
-// the version block or anywhere else, and a length that may leave out the terminator or run past
-// the block. The block is a heap block of exactly its size.
+// the version block or anywhere else, and a length in whatever unit. The block is a heap block of
+// exactly its size.
 //
 // Input: where the answer points (1 byte: into the block, at its end, elsewhere, null), its offset
 // (2 bytes), its length (4 bytes), the capacity of the text field (2 bytes), then the block.
@@ -39,15 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default: break;
     }
 
-    // The model: the bytes from the answer, at most its length and no further than the block's
-    // end, up to the first zero among them.
+    // The model: the bytes from the answer up to the first zero, no further than the block's end,
+    // whatever length the query answered.
     std::string expected;
-    if (inside) {
-        const size_t start = size_t(value - block.data());
-        const size_t room = blockSize - start;
-        const size_t limit = length < room ? length : room;
-        for (size_t i = 0; i < limit && block[start + i] != 0; ++i) expected += char(block[start + i]);
-    }
+    if (inside)
+        for (size_t i = size_t(value - block.data()); i < blockSize && block[i] != 0; ++i) expected += char(block[i]);
 
     Check(rk::VersionValueInBlock(block.data(), blockSize, value) == inside);
     Check(rk::VersionValueSpan(block.data(), blockSize, value, length) == expected.size());

@@ -85,6 +85,21 @@ std::string ClassOf(HWND hwnd) {
     return name;
 }
 
+bool HandledPosted(HWND dialog) {
+    // The dialog's default button: kept by the dialog manager for any id, and readable.
+    DWORD_PTR before = 0;
+    ::SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &before);
+    const WORD marker = 0x7A5A;  // no control has this id
+    ::PostMessageA(dialog, DM_SETDEFID, marker, 0);
+    DWORD_PTR now = 0;
+    const bool handled = WaitUntil([&] {
+        return ::SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &now) && LOWORD(now) == marker;
+    });
+    ::SendMessageTimeoutA(dialog, DM_SETDEFID, HIWORD(before) == DC_HASDEFID ? LOWORD(before) : 0, 0, SMTO_ABORTIFHUNG,
+                          5000, &now);
+    return handled;
+}
+
 std::string TextOf(HWND hwnd) {
     // Across processes a rich edit control reports a length of 0; grow until the text fits.
     DWORD_PTR length = 0;

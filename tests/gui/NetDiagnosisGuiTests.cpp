@@ -4,6 +4,7 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <string>
@@ -30,6 +31,21 @@ bool HasText(HWND dialog, const std::string& text) {
     return false;
 }
 
+int Progress(HWND main) { return static_cast<int>(::SendMessageA(::GetDlgItem(main, IDC_NET_PROGRESS), PBM_GETPOS, 0, 0)); }
+bool ProgressShown(HWND main) { return ::IsWindowVisible(::GetDlgItem(main, IDC_NET_PROGRESS)) != FALSE; }
+
+// Completions any program on the desktop can post: one with a bad pointer, one with none; and a
+// progress report of every probe finished.
+void PostForgedCompletions(HWND main) {
+    const int progress = Progress(main);
+    ::PostMessageA(main, WM_APP + 1, 1, 0x5A5A5A5A);
+    ::PostMessageA(main, WM_APP + 1, 0, 0);
+    ::PostMessageA(main, WM_APP + 2, 13, 0);
+    CHECK(HandledPosted(main));
+    CHECK(Progress(main) < 13);
+    CHECK(Progress(main) >= progress);
+}
+
 // Console commands still running, such as those of captures abandoned at the bound.
 bool ConsoleCommandsRunning() {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -47,19 +63,40 @@ struct DiagnosisTool : RunningTool {
     std::string initial;
     std::string before;  // the report when the latest run started
 
-    explicit DiagnosisTool(const char* layout) : RunningTool(layout) { initial = Report(); }
+    explicit DiagnosisTool(const char* layout) : RunningTool(layout) {
+        initial = Report();
+        CHECK(!ProgressShown(main));
+    }
 
-    // Clicks the button and waits until the window is locked.
+    // Clicks the button and waits until the window is locked, with the bar shown and empty again.
     void StartDiagnosis() {
         before = Report();
         Click(main, IDC_NET_DIAG);
         REQUIRE(WaitUntil([&] { return AllButtons(main, false); }));
+        CHECK(ProgressShown(main));
+        CHECK(Progress(main) < 13);
     }
 
     // Waits for the outcome box, closes it and returns the diagnosis behind the start-up report.
+    // Meanwhile the bar never goes back; at the box it shows every probe when the run ended in
+    // time, and fewer when it timed out.
     std::string FinishDiagnosis(const char* boxText, const char* statusText) {
-        HWND box = WaitForDialog(process.Pid(), "Mirelon", 120000);
+        HWND box = nullptr;
+        int last = 0;
+        bool wentBack = false;
+        WaitUntil([&] {
+            const int now = Progress(main);
+            wentBack = wentBack || now < last;
+            last = now;
+            return (box = FindDialog(process.Pid(), "Mirelon")) != nullptr;
+        }, 120000);
         REQUIRE(box != nullptr);
+        CHECK(!wentBack);
+        CHECK(ProgressShown(main));
+        if (std::string(boxText) == kDoneBox)
+            CHECK(Progress(main) == 13);
+        else
+            CHECK(Progress(main) < 13);
         CHECK(HasText(box, boxText));
         CHECK(::GetWindow(box, GW_OWNER) == main);
         CHECK(ItemText(main, IDC_STATUS_TEXT) == statusText);
@@ -69,6 +106,7 @@ struct DiagnosisTool : RunningTool {
         Click(box, IDOK);
         CHECK(WaitGone(box));
         REQUIRE(WaitUntil([&] { return AllButtons(main, true); }));
+        CHECK(!ProgressShown(main));
         std::string report = Report();
         REQUIRE(StartsWith(report, initial));
         return report.substr(initial.size());
@@ -80,8 +118,12 @@ struct DiagnosisTool : RunningTool {
 TEST_CASE("a diagnosis locks the window, reports its end and follows the start-up report") {
     DiagnosisTool tool("loopback");
     REQUIRE(!tool.initial.empty());
+    PostForgedCompletions(tool.main);
+    CHECK(FindDialog(tool.process.Pid(), "Mirelon") == nullptr);
     tool.StartDiagnosis();
     CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kRunStarted);
+    PostForgedCompletions(tool.main);
+    CHECK(FindDialog(tool.process.Pid(), "Mirelon") == nullptr);
 
     // Exit, Esc and the close box all do nothing while the run is on.
     Click(tool.main, IDCANCEL);

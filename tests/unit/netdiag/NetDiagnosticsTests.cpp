@@ -11,6 +11,7 @@
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/TempFileClaim.h"
 #include "tests/common/LoopbackTargets.h"
+#include "tests/common/TestPaths.h"
 
 using namespace rk;
 using rk_test::LoopbackTargets;
@@ -282,16 +283,15 @@ namespace {
 
 struct ClaimAttempt {
     const char* path;
-    HANDLE runEnded;
     HANDLE release;  // the claim is kept until this is set
     bool held = false;
-    UniqueHandle decided{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // set once the claim is had or given up
+    UniqueHandle decided{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // set once the claim is had
 };
 
 DWORD WINAPI ClaimOnThread(void* param) {
     auto* attempt = static_cast<ClaimAttempt*>(param);
-    TempFileClaim claim(attempt->path, attempt->runEnded);
-    attempt->held = static_cast<bool>(claim);
+    TempFileClaim claim(attempt->path);
+    attempt->held = claim && std::strcmp(claim.Path(), attempt->path) == 0;
     ::SetEvent(attempt->decided.get());
     if (attempt->release) ::WaitForSingleObject(attempt->release, INFINITE);
     return 0;
@@ -299,10 +299,10 @@ DWORD WINAPI ClaimOnThread(void* param) {
 
 }  // namespace
 
-TEST_CASE("a temp file claimed by a probe still running is waited for") {
-    const char path[] = "C:\\temp\\\\downQuortest.ini";
+TEST_CASE("a temp file claimed by a probe still running, or by any program, is left to it") {
+    const std::string path = rk_test::TempFolder() + "\\downQuortest.ini";
     UniqueHandle releaseFirst(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    ClaimAttempt first{path, nullptr, releaseFirst.get()};
+    ClaimAttempt first{path.c_str(), releaseFirst.get()};
     UniqueHandle firstThread(::CreateThread(nullptr, 0, &ClaimOnThread, &first, 0, nullptr));
     REQUIRE(firstThread);
     auto finish = MakeScopeExit([&] {
@@ -313,32 +313,22 @@ TEST_CASE("a temp file claimed by a probe still running is waited for") {
     REQUIRE(::WaitForSingleObject(first.decided.get(), 10000) == WAIT_OBJECT_0);
     REQUIRE(first.held);
 
-    SUBCASE("a claim of another file does not wait") {
-        TempFileClaim other("C:\\temp\\\\Quoripseeker.ini", nullptr);
-        CHECK(static_cast<bool>(other));
+    SUBCASE("a claim of another file gets that file") {
+        const std::string otherPath = rk_test::TempFolder() + "\\Quoripseeker.ini";
+        TempFileClaim other(otherPath.c_str());
+        CHECK(other.Path() == otherPath);
     }
-    SUBCASE("the next claim of the file gets it once the first lets go") {
-        UniqueHandle runEnded(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        ClaimAttempt second{path, runEnded.get(), nullptr};
-        UniqueHandle secondThread(::CreateThread(nullptr, 0, &ClaimOnThread, &second, 0, nullptr));
-        REQUIRE(secondThread);
-        // Still waiting a while later.
-        CHECK(::WaitForSingleObject(second.decided.get(), 200) == WAIT_TIMEOUT);
-        ::SetEvent(releaseFirst.get());
-        REQUIRE(::WaitForSingleObject(secondThread.get(), 10000) == WAIT_OBJECT_0);
-        CHECK(second.held);
-    }
-    SUBCASE("a waiting claim gives up when its own run ends") {
-        UniqueHandle runEnded(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        ClaimAttempt second{path, runEnded.get(), nullptr};
-        second.held = true;
-        UniqueHandle secondThread(::CreateThread(nullptr, 0, &ClaimOnThread, &second, 0, nullptr));
-        REQUIRE(secondThread);
-        ::SetEvent(runEnded.get());
-        REQUIRE(::WaitForSingleObject(secondThread.get(), 10000) == WAIT_OBJECT_0);
-        CHECK(!second.held);
-        // The first still holds it.
-        CHECK(::WaitForSingleObject(firstThread.get(), 0) == WAIT_TIMEOUT);
+    SUBCASE("the next claim of the file gets a file of its own beside it at once, gone at its end") {
+        std::string own;
+        {
+            TempFileClaim second(path.c_str());
+            REQUIRE(static_cast<bool>(second));
+            own = second.Path();
+            CHECK(own.compare(0, rk_test::TempFolder().size(), rk_test::TempFolder()) == 0);
+            CHECK(own != path);
+            CHECK(rk_test::FileExists(own));
+        }
+        CHECK_FALSE(rk_test::FileExists(own));
     }
 }
 

@@ -147,7 +147,14 @@ SoakFigures RunSoak(int runs, DWORD boundMs) {
         blocking.Close();
         figures.abandonedEnded = rk::WaitForProbeRunsToEnd(kEndWaitMs);
     }
-    figures.afterAbandoned = MeasureThisProcess();
+    // Each run's cut-off download and lookup leave urlmon threads that end a moment after the
+    // probes; a thread of ours would stay.
+    const DWORD settle = ::GetTickCount();
+    for (;;) {
+        figures.afterAbandoned = MeasureThisProcess();
+        if (figures.afterAbandoned.threads <= figures.before.threads || ::GetTickCount() - settle >= kEndWaitMs) break;
+        ::Sleep(50);
+    }
 
     rk::AnsiString download;
     figures.normalCompleted = Diagnose(normal, &download) == 1;
