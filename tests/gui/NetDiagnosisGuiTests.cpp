@@ -4,11 +4,10 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <string>
 
 #include "res/resource.h"
+#include "tests/common/Processes.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 
@@ -24,24 +23,6 @@ const char kTimedOutBox[] = "网络诊断超时失败!";
 const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
 const char kPingHeader[] = "[ping 命令信息]\r\n";
 const char kAboutCaption[] = "关于 Rekkor";
-bool HasText(HWND dialog, const std::string& text) {
-    for (const std::string& s : StaticTexts(dialog))
-        if (s == text) return true;
-    return false;
-}
-
-// Console commands still running, such as those of captures abandoned at the bound.
-bool ConsoleCommandsRunning() {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = ::Process32First(snapshot, &entry); more && !found; more = ::Process32Next(snapshot, &entry))
-        found = _stricmp(entry.szExeFile, "ping.exe") == 0;
-    ::CloseHandle(snapshot);
-    return found;
-}
 
 struct DiagnosisTool : RunningTool {
     std::string initial;
@@ -130,7 +111,7 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
         CHECK(diagnosis.find("[ping") == std::string::npos);
         CHECK(Count(diagnosis, kTimeoutLine) == 1);
         // The abandoned pings end on their own; the next round starts without them.
-        CHECK(WaitUntil([] { return !ConsoleCommandsRunning(); }));
+        CHECK(WaitUntil([] { return !ProcessRunning("ping.exe"); }));
     }
     // Normal use afterwards: the About box, then Exit.
     ::PostMessageA(tool.main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);

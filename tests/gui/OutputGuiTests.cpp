@@ -2,7 +2,6 @@
 // saved file's bytes, and the failures the user is told about.
 #include <doctest/doctest.h>
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "app/OutputRules.h"
 #include "base/Handle.h"
 #include "res/resource.h"
+#include "tests/common/Processes.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 #include "tests/gui/SaveDialog.h"
@@ -25,12 +25,6 @@ struct OutputTool : RunningTool {
     using RunningTool::RunningTool;
     HWND WaitForBox() const { return WaitForDialog(process.Pid(), kCaption); }
 };
-
-bool BoxSays(HWND box, const std::string& text) {
-    for (const std::string& s : StaticTexts(box))
-        if (s == text) return true;
-    return false;
-}
 
 // Presses the copy button and waits for the message box that follows.
 HWND Copy(OutputTool& tool) {
@@ -95,30 +89,11 @@ struct BrowserRecorder {
     }
 };
 
-bool BrowserLauncherRunning() {
-    rk::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))
-        if (_stricmp(entry.szExeFile, "winebrowser.exe") == 0) return true;
-    return false;
-}
-
 std::string SaveFolder() {
     std::string folder = ExeDir() + "saved";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     return folder + "\\";
 }
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    rk::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Files a save may have left behind in a folder: its temporary files.
 int LeftoverTemporaryFiles(const std::string& folder) {
@@ -166,7 +141,7 @@ TEST_CASE("the copy puts the whole report on the clipboard and selects it; the w
         REQUIRE(!report.empty());
         REQUIRE(SetClipboardText("stale"));
         HWND box = Copy(tool);
-        CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+        CHECK(HasText(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
         CHECK(::GetDlgItem(box, IDYES) != nullptr);
         CHECK(::GetDlgItem(box, IDNO) != nullptr);
         CHECK(::GetWindow(box, GW_OWNER) == tool.main);
@@ -185,7 +160,7 @@ TEST_CASE("an empty report leaves an empty clipboard and is confirmed") {
     OutputTool tool("none");
     REQUIRE(SetClipboardText("stale"));
     HWND box = Copy(tool);
-    CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(HasText(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
     CHECK(ClipboardText() == "");
     Answer(box, IDNO);
     tool.Exit();
@@ -196,8 +171,8 @@ TEST_CASE("a copy while another program holds the clipboard open is reported as 
     REQUIRE(::OpenClipboard(nullptr));
     auto release = rk::MakeScopeExit([] { ::CloseClipboard(); });
     HWND box = Copy(tool);
-    CHECK(BoxSays(box, rk::kCopyFailedText));
-    CHECK(!BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(HasText(box, rk::kCopyFailedText));
+    CHECK(!HasText(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
     CHECK(::GetDlgItem(box, IDYES) == nullptr);  // nothing is offered
     ::CloseClipboard();
     release.dismiss();
@@ -213,7 +188,7 @@ TEST_CASE("a copy while another program holds the clipboard for 100 ms still suc
     REQUIRE(SetClipboardText("earlier text"));
     ClipboardHolder holder("now", 100);
     HWND box = Copy(tool);
-    CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(HasText(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
     CHECK(holder.Held());
     CHECK(ClipboardText() == report);
     Answer(box, IDNO);
@@ -225,7 +200,7 @@ TEST_CASE("a copy while another program holds the clipboard for 5 s fails and ke
     REQUIRE(SetClipboardText("earlier text"));
     ClipboardHolder holder("now", 5000);
     HWND box = Copy(tool);
-    CHECK(BoxSays(box, rk::kCopyFailedText));
+    CHECK(HasText(box, rk::kCopyFailedText));
     CHECK(::GetDlgItem(box, IDYES) == nullptr);  // no forum offer
     CHECK(holder.Held());
     CHECK(ClipboardText() == "earlier text");
@@ -241,7 +216,7 @@ TEST_CASE("a clipboard viewer that holds the clipboard right after it changes do
     REQUIRE(SetClipboardText("earlier text"));
     ClipboardHolder viewer("next-change", 100);
     HWND box = Copy(tool);
-    CHECK(BoxSays(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
+    CHECK(HasText(box, "诊断报告已经成功拷贝到剪贴板中!是否到论坛求助??"));
     CHECK(viewer.Held());
     CHECK(ClipboardText() == report);
     Answer(box, IDNO);
@@ -255,7 +230,7 @@ TEST_CASE("answering No opens nothing; Yes asks the shell to open the forum's ne
     Answer(Copy(tool), IDYES);
     CHECK(WaitUntil([&] { return !browser.Urls().empty(); }));
     // A launch after No would have started before the one after Yes; let every launcher end.
-    CHECK(WaitUntil([] { return !BrowserLauncherRunning(); }));
+    CHECK(WaitUntil([] { return !ProcessRunning("winebrowser.exe"); }));
     CHECK(browser.Urls() == std::string(kForumUrl) + "\n");
     CHECK(tool.process.Running());
     tool.Exit();
@@ -292,12 +267,12 @@ TEST_CASE("saving writes the control's text as it stands") {
     SaveAs(tool, path);
     CHECK(ReadFileBytes(path, bytes));
     CHECK(bytes == report);
-    CHECK(!Exists(path + ".txt"));
+    CHECK(!FileExists(path + ".txt"));
 
     // An existing, longer file is replaced without a question (a question would keep the file
     // dialog open).
     path = folder + "existing.txt";
-    REQUIRE(WriteBytes(path, std::string(5000, 'x')));
+    REQUIRE(WriteAll(path, std::string(5000, 'x')));
     SaveAs(tool, path);
     CHECK(ReadFileBytes(path, bytes));
     CHECK(bytes == report);
@@ -312,7 +287,7 @@ TEST_CASE("saving writes the control's text as it stands") {
     Click(dialog, IDCANCEL);
     REQUIRE(WaitGone(dialog));
     tool.RoundTrip();
-    CHECK(!Exists(path));
+    CHECK(!FileExists(path));
 
     // No failure message followed any of these saves, and nothing was left beside the files.
     CHECK(FindDialog(tool.process.Pid(), kCaption) == nullptr);
@@ -323,7 +298,7 @@ TEST_CASE("saving writes the control's text as it stands") {
 
 TEST_CASE("saving an empty report gives a file of 0 bytes") {
     std::string path = SaveFolder() + "empty.txt";
-    REQUIRE(WriteBytes(path, "old content"));
+    REQUIRE(WriteAll(path, "old content"));
     OutputTool tool("none");
     SaveAs(tool, path);
     std::string bytes = "unread";
@@ -340,7 +315,7 @@ TEST_CASE("a save that cannot create the file names the path in a failure messag
         SaveAs(tool, path);
         HWND box = tool.WaitForBox();
         REQUIRE(box != nullptr);
-        CHECK(BoxSays(box, rk::SaveFailedText(path)));
+        CHECK(HasText(box, rk::SaveFailedText(path)));
         CHECK(::GetDlgItem(box, IDYES) == nullptr);
         Answer(box, IDOK);
         CHECK(::IsWindowVisible(tool.main));

@@ -104,9 +104,7 @@ TEST_CASE("the system menu's About entry opens the About box") {
         ::PostMessageA(tool.main, WM_SYSCOMMAND, command, 0);
         HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
         REQUIRE(about != nullptr);
-        bool found = false;
-        for (const std::string& text : StaticTexts(about)) found = found || text == "Rekkor 2.0 版";
-        CHECK(found);
+        CHECK(HasText(about, "Rekkor 2.0 版"));
         Click(about, IDOK);
         CHECK(WaitGone(about));
     }

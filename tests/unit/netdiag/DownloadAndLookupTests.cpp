@@ -10,6 +10,7 @@
 #include "netdiag/NetDiagnostics.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/TestPaths.h"
+#include "tests/common/Text.h"
 
 using namespace rk;
 using namespace rk_test;
@@ -21,7 +22,6 @@ const char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
 
 std::string TempFile(const char* name) { return rk_test::TempFolder() + name; }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 bool EndsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }

@@ -11,9 +11,11 @@
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/TempFileClaim.h"
 #include "tests/common/LoopbackTargets.h"
+#include "tests/common/Text.h"
 
 using namespace rk;
 using rk_test::LoopbackTargets;
+using rk_test::StartsWith;
 
 namespace {
 
@@ -22,8 +24,6 @@ const std::vector<int> kThreadSlots[kProbeThreadCount] = {{4},  {0, 15}, {1},  {
                                                           {11}, {12},    {13}, {10}, {9},    {14}};
 const int kTracertThreads[] = {3, 6, 7, 8, 9, 12};
 const char kAllSlotsInOrder[] = "<1><7><10><3><0><4><8><9><5><6><11><12><13><14><15>";
-
-bool StartsWith(const AnsiString& text, const char* prefix) { return text.compare(0, strlen(prefix), prefix) == 0; }
 
 AnsiString SlotText(int slot) { return FormatAnsi("<%d>", slot); }
 
