@@ -1,20 +1,18 @@
-// Another program that holds the clipboard open for a while, as clipboard viewers and remote
-// desktop helpers do:
-//   clipboard_holder now <ms> <event>          open it at once, signal <event>, hold it <ms>
-//   clipboard_holder next-change <ms> <event>  signal <event> once watching; when the clipboard
-//                                              next changes, open it, read its text, hold it <ms>
-// The program ends after it has let go of the clipboard; exit code 0 when it held it.
+// A clipboard viewer that holds the clipboard open right after it changes, as viewers and remote
+// desktop helpers do: clipboard_holder <name>. It signals the event <name> once watching; when the
+// clipboard next changes it opens it, reads its text, signals <name>-held and holds it until the
+// test signals <name>-release. The program ends after it has let go; exit code 0 when it held it.
 #include <windows.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <string>
 
 namespace {
 
-DWORD g_holdMs = 0;
 HWND g_nextViewer = nullptr;
 DWORD g_sequenceAtStart = 0;
 bool g_held = false;
+HANDLE g_heldEvent = nullptr;
+HANDLE g_release = nullptr;
 
 LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -29,7 +27,8 @@ LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
                     ::GlobalUnlock(data);
                 }
                 g_held = true;
-                ::Sleep(g_holdMs);
+                ::SetEvent(g_heldEvent);
+                ::WaitForSingleObject(g_release, 60000);
                 ::CloseClipboard();
             }
             ::PostQuitMessage(0);
@@ -49,19 +48,12 @@ LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) return 2;
-    const bool now = std::strcmp(argv[1], "now") == 0;
-    g_holdMs = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
-    HANDLE signal = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3]);
-    if (!signal) return 2;
-
-    if (now) {
-        if (!::OpenClipboard(nullptr)) return 1;
-        ::SetEvent(signal);
-        ::Sleep(g_holdMs);
-        ::CloseClipboard();
-        return 0;
-    }
+    if (argc != 2) return 2;
+    const std::string name = argv[1];
+    HANDLE watching = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str());
+    g_heldEvent = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-held").c_str());
+    g_release = ::OpenEventA(SYNCHRONIZE, FALSE, (name + "-release").c_str());
+    if (!watching || !g_heldEvent || !g_release) return 2;
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = ViewerProc;
@@ -74,11 +66,10 @@ int main(int argc, char** argv) {
     if (!viewer) return 2;
     g_sequenceAtStart = ::GetClipboardSequenceNumber();
     g_nextViewer = ::SetClipboardViewer(viewer);
-    ::SetEvent(signal);
+    ::SetEvent(watching);
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
     ::ChangeClipboardChain(viewer, g_nextViewer);
     ::DestroyWindow(viewer);
-    ::CloseHandle(signal);
     return g_held ? 0 : 1;
 }

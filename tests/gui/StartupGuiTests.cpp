@@ -122,19 +122,18 @@ TEST_CASE("the system menu carries the About entry after a separator") {
 
     RunningTool tool("none");
     HMENU menu = ::GetSystemMenu(tool.main, FALSE);
-    if (menu && ::GetMenuItemCount(menu) > 0) {  // readable from another process on this system
-        int count = ::GetMenuItemCount(menu);
-        REQUIRE(count >= 2);
-        char item[128] = {};
-        ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
-        CHECK(std::string(item) == "关于 Rekkor(&A)...");
-        CHECK(::GetMenuItemID(menu, count - 1) == IDM_ABOUTBOX);
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE;
-        ::GetMenuItemInfoA(menu, count - 2, TRUE, &info);
-        CHECK((info.fType & MFT_SEPARATOR) != 0);
-    }
+    REQUIRE(menu != nullptr);
+    const int count = ::GetMenuItemCount(menu);
+    REQUIRE(count >= 2);
+    char item[128] = {};
+    ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
+    CHECK(std::string(item) == "关于 Rekkor(&A)...");
+    CHECK(::GetMenuItemID(menu, count - 1) == IDM_ABOUTBOX);
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    ::GetMenuItemInfoA(menu, count - 2, TRUE, &info);
+    CHECK((info.fType & MFT_SEPARATOR) != 0);
     tool.Exit();
 }
 

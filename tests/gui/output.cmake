@@ -2,7 +2,7 @@
 # The browser stand-in must be executable: the browser launcher runs it as a host program.
 file(COPY ${CMAKE_CURRENT_SOURCE_DIR}/record-url.sh DESTINATION ${CMAKE_CURRENT_BINARY_DIR}
      FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-# Holds the clipboard open for a while, as another program would; it sits beside the test program.
+# A clipboard viewer that holds the clipboard open as soon as it changes; it sits beside the test program.
 add_executable(rk_clipboard_holder ClipboardHolder.cpp)
 set_target_properties(rk_clipboard_holder PROPERTIES OUTPUT_NAME clipboard_holder)
 target_link_libraries(rk_clipboard_holder PRIVATE user32)
