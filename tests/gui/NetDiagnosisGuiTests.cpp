@@ -1,12 +1,16 @@
 // The network-diagnosis button in a real window: the locked window during a run, the outcome
 // in the status line and the message box, and the report text afterwards. The loopback builds
 // aim every probe at this machine; the shipped build runs in a namespace that has only loopback.
+// winsock2.h must come before windows.h.
+#include "tests/common/OnlyLoopback.h"
+
 #include <doctest/doctest.h>
 #include <windows.h>
 
 #include <string>
 
 #include "res/resource.h"
+#include "tests/common/ConsoleStandIns.h"
 #include "tests/common/Processes.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
@@ -100,6 +104,7 @@ TEST_CASE("a diagnosis locks the window, reports its end and follows the start-u
 }
 
 TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
+    ConsoleStandIns standIns(ConsoleStandIns::kHeld);
     DiagnosisTool tool("loopback_short");
     CHECK(tool.initial.empty());  // no engine: the diagnosis is the whole text
     for (int round = 0; round < 4; ++round) {
@@ -110,8 +115,10 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
         // The pings outlast the bound, so their sections are missing.
         CHECK(diagnosis.find("[ping") == std::string::npos);
         CHECK(Count(diagnosis, kTimeoutLine) == 1);
-        // The abandoned pings end on their own; the next round starts without them.
+        // The abandoned pings end once their commands do; the next round starts without them.
+        standIns.Release();
         CHECK(WaitUntil([] { return !ProcessRunning("ping.exe"); }));
+        standIns.Hold();
     }
     // Normal use afterwards: the About box, then Exit.
     ::PostMessageA(tool.main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
@@ -123,6 +130,7 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
 }
 
 TEST_CASE("the shipped build's diagnosis ends when nothing beyond this machine answers") {
+    RequireOnlyLoopback();
     DiagnosisTool tool("sample");
     DWORD start = ::GetTickCount();
     // This run may end within moments, so its waiting text is checked with the loopback build.

@@ -10,6 +10,7 @@
 #include "base/Handle.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/TempFileClaim.h"
+#include "tests/common/ConsoleStandIns.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/common/Text.h"
 
@@ -251,14 +252,32 @@ TEST_CASE("the real probes against this machine") {
         CHECK(out.find("[Ip Config配置信息]") < out.find("[tracert 命令信息]"));
         CHECK(out.rfind("[NetStat 配置信息]") > out.rfind("[tracert 命令信息]"));
     }
-    SUBCASE("with a bound shorter than a ping the pings are missing") {
+    SUBCASE("with pings that outlast the bound the pings are missing") {
+        rk_test::ConsoleStandIns standIns(rk_test::ConsoleStandIns::kHeld);
         NetDiagnostics record;
         AnsiString out;
         CHECK(record.Run(out, LoopbackTargets(1000)) == 0);
         CHECK(StartsWith(out, "网络诊断超时.....\r\n\r\n"));
         CHECK(out.find("[ping") == AnsiString::npos);
-        // The stopped pings end on their own a little later and let go of the run.
+        // The stopped pings end once their commands do, and let go of the run.
+        standIns.Release();
         CHECK(WaitNoLiveRuns());
+    }
+}
+
+TEST_CASE("each ping and tracert gets its host of the table") {
+    rk_test::ConsoleStandIns standIns(rk_test::ConsoleStandIns::kAtOnce);
+    const NetTargets targets = LoopbackTargets(60000);
+    NetDiagnostics record;
+    AnsiString out;
+    REQUIRE(record.Run(out, targets) == 1);
+    const struct { int slot; const char* command; int host; } kProbes[] = {
+        {1, "ping", 0},    {7, "ping", 1},     {10, "ping", 2},    {5, "tracert", 0}, {6, "tracert", 1},
+        {11, "tracert", 3}, {12, "tracert", 4}, {13, "tracert", 5}, {14, "tracert", 2}};
+    for (const auto& probe : kProbes) {
+        CAPTURE(probe.slot);
+        CHECK(record.slots[probe.slot].find(std::string("stand-in ") + probe.command + ".exe " +
+                                            targets.hosts[probe.host] + "\r\n") != AnsiString::npos);
     }
 }
 
@@ -278,11 +297,13 @@ struct ClaimAttempt {
     HANDLE runEnded;
     HANDLE release;  // the claim is kept until this is set
     bool held = false;
+    UniqueHandle started{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // set just before the claim
     UniqueHandle decided{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // set once the claim is had or given up
 };
 
 DWORD WINAPI ClaimOnThread(void* param) {
     auto* attempt = static_cast<ClaimAttempt*>(param);
+    ::SetEvent(attempt->started.get());
     TempFileClaim claim(attempt->path, attempt->runEnded);
     attempt->held = static_cast<bool>(claim);
     ::SetEvent(attempt->decided.get());
@@ -315,8 +336,9 @@ TEST_CASE("a temp file claimed by a probe still running is waited for") {
         ClaimAttempt second{path, runEnded.get(), nullptr};
         UniqueHandle secondThread(::CreateThread(nullptr, 0, &ClaimOnThread, &second, 0, nullptr));
         REQUIRE(secondThread);
-        // Still waiting a while later.
-        CHECK(::WaitForSingleObject(second.decided.get(), 200) == WAIT_TIMEOUT);
+        // Still waiting well after it began.
+        REQUIRE(::WaitForSingleObject(second.started.get(), 10000) == WAIT_OBJECT_0);
+        CHECK(::WaitForSingleObject(second.decided.get(), 1000) == WAIT_TIMEOUT);
         ::SetEvent(releaseFirst.get());
         REQUIRE(::WaitForSingleObject(secondThread.get(), 10000) == WAIT_OBJECT_0);
         CHECK(second.held);

@@ -1,0 +1,42 @@
+#pragma once
+// Tests whose program may aim beyond this machine check first that they run in a network namespace
+// with only loopback (scripts/test.sh makes one), and fail with one line when they do not.
+// winsock2.h must come before windows.h.
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+namespace rk_test {
+
+// The interfaces that are up and are not loopback, by name; empty when there are none.
+inline std::string InterfacesBeyondLoopback() {
+    ULONG size = 16384;
+    std::vector<char> buffer;
+    ULONG result = ERROR_BUFFER_OVERFLOW;
+    for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
+        buffer.resize(size);
+        result = ::GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST, nullptr,
+                                        reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    if (result == ERROR_NO_DATA) return "";
+    if (result != NO_ERROR) return "(the interfaces cannot be read: error " + std::to_string(result) + ")";
+    std::string names;
+    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter; adapter = adapter->Next)
+        if (adapter->IfType != IF_TYPE_SOFTWARE_LOOPBACK && adapter->OperStatus == IfOperStatusUp)
+            names += std::string(names.empty() ? "" : ", ") + adapter->AdapterName;
+    return names;
+}
+
+inline void RequireOnlyLoopback() {
+    const std::string beyond = InterfacesBeyondLoopback();
+    if (!beyond.empty())
+        FAIL("refused: this test could reach beyond this machine through " << beyond
+             << "; run it in a network namespace with only loopback, as scripts/test.sh does");
+}
+
+}  // namespace rk_test
