@@ -26,9 +26,12 @@ inline std::string InterfacesBeyondLoopback() {
     if (result == ERROR_NO_DATA) return "";
     if (result != NO_ERROR) return "(the interfaces cannot be read: error " + std::to_string(result) + ")";
     std::string names;
-    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter; adapter = adapter->Next)
-        if (adapter->IfType != IF_TYPE_SOFTWARE_LOOPBACK && adapter->OperStatus == IfOperStatusUp)
-            names += std::string(names.empty() ? "" : ", ") + adapter->AdapterName;
+    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter; adapter = adapter->Next) {
+        if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || adapter->OperStatus != IfOperStatusUp) continue;
+        char name[256] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, adapter->FriendlyName, -1, name, sizeof name - 1, nullptr, nullptr);
+        names += std::string(names.empty() ? "" : ", ") + name;
+    }
     return names;
 }
 
