@@ -15,18 +15,14 @@ namespace rk_test {
 
 // The interfaces that are up and are not loopback, by name; empty when there are none.
 inline std::string InterfacesBeyondLoopback() {
-    ULONG size = 16384;
-    std::vector<char> buffer;
-    ULONG result = ERROR_BUFFER_OVERFLOW;
-    for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
-        buffer.resize(size);
-        result = ::GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST, nullptr,
-                                        reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
-    }
+    std::vector<char> buffer(1 << 16);
+    ULONG size = static_cast<ULONG>(buffer.size());
+    auto* first = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
+    const ULONG result = ::GetAdaptersAddresses(AF_UNSPEC, 0, nullptr, first, &size);
     if (result == ERROR_NO_DATA) return "";
     if (result != NO_ERROR) return "(the interfaces cannot be read: error " + std::to_string(result) + ")";
     std::string names;
-    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter; adapter = adapter->Next) {
+    for (auto* adapter = first; adapter; adapter = adapter->Next) {
         if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || adapter->OperStatus != IfOperStatusUp) continue;
         char name[256] = {};
         ::WideCharToMultiByte(CP_ACP, 0, adapter->FriendlyName, -1, name, sizeof name - 1, nullptr, nullptr);
