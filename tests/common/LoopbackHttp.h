@@ -82,8 +82,6 @@ public:
     bool Start();
     std::string Url(const std::string& path) const;
     int RequestCount() const { return m_requests; }
-    // Sends the rest of every held first answer now, as a later request would.
-    void ReleaseHeld() { ::SetEvent(m_laterRequest); }
 
 private:
     struct Route {
