@@ -25,6 +25,7 @@
 #include "probes/Md5.h"
 #include "res/resource.h"
 #include "tests/common/LoopbackTargets.h"
+#include "tests/common/ProcessMemory.h"
 #include "tests/gui/Driver.h"
 #include "bench/Clock.h"
 
@@ -39,48 +40,12 @@ double Median(std::vector<double> values) {
 
 void Print(const char* key, double value) { std::printf("%s %.3f\n", key, value); }
 
-// Committed private memory of a process, summed region by region: what PrivateUsage reads where
-// the counters leave it at 0.
-SIZE_T PrivateCommitted(HANDLE process) {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION region = {};
-    const char* address = nullptr;
-    while (::VirtualQueryEx(process, address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address) break;
-        address = next;
-    }
-    return total;
-}
-
-struct Memory {
-    double peakWorkingSet = 0;
-    double privateBytes = 0;
-    bool fromRegions = false;
-};
-
-Memory MemoryOf(HANDLE process) {
-    Memory memory;
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    if (::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
-        memory.peakWorkingSet = static_cast<double>(counters.PeakWorkingSetSize);
-        memory.privateBytes = static_cast<double>(counters.PrivateUsage);
-    }
-    if (memory.privateBytes == 0) {
-        memory.privateBytes = static_cast<double>(PrivateCommitted(process));
-        memory.fromRegions = true;
-    }
-    return memory;
-}
-
 struct StartRun {
     bool ok = false;
     double ms = 0;
     double firstWindowMs = 0;  // any window of the program visible (the tool's wait dialog)
     double visibleMs = 0;      // the main window visible, its text maybe not yet in
-    Memory memory;
+    rk_test::MemoryFigures memory;
 };
 
 // Starts exe, polls until its main dialog is visible with the report control and, when
@@ -107,7 +72,7 @@ StartRun StartOnce(const std::string& exe, bool wantReport) {
         return run;
     }
     run.ms = NowMs() - start;
-    run.memory = MemoryOf(app.Handle());
+    run.memory = rk_test::MemoryOf(app.Handle());
     rk_test::Click(main, IDCANCEL);
     run.ok = app.WaitExit();
     if (!run.ok) std::fprintf(stderr, "bench_figures: the program did not end after Exit\n");
@@ -139,7 +104,7 @@ int Startup(const std::string& tool, const std::string& bare, int runs) {
                              (isTool ? tool : bare).c_str());
                 return 1;
             }
-            fromRegions = fromRegions || run.memory.fromRegions;
+            fromRegions = fromRegions || run.memory.privateFromRegions;
             (isTool ? toolMs : bareMs).push_back(run.ms);
             if (isTool) toolVisibleMs.push_back(run.visibleMs);
             if (isTool) toolFirstMs.push_back(run.firstWindowMs);
@@ -250,28 +215,28 @@ int Bound(DWORD boundMs, int runs) {
 
 // This process at start, after the start-up run with the sample engine, and after one product
 // diagnosis against this machine.
-int MemoryFigures() {
-    const Memory atStart = MemoryOf(::GetCurrentProcess());
+int InProcessMemory() {
+    const rk_test::MemoryFigures atStart = rk_test::MemoryOf(::GetCurrentProcess());
     {
         rk::CheckEngine engine;
         rk::AnsiString text;
         rk::MakeStartupReport(engine, text);
     }
-    const Memory afterStartup = MemoryOf(::GetCurrentProcess());
+    const rk_test::MemoryFigures afterStartup = rk_test::MemoryOf(::GetCurrentProcess());
     {
         rk::NetDiagnostics record;
         rk::AnsiString out;
         record.Run(out, rk_test::LoopbackTargets(10000));
     }
     rk::WaitForProbeRunsToEnd(20000);
-    const Memory afterDiagnosis = MemoryOf(::GetCurrentProcess());
+    const rk_test::MemoryFigures afterDiagnosis = rk_test::MemoryOf(::GetCurrentProcess());
     Print("inproc_start_peak_ws", atStart.peakWorkingSet);
     Print("inproc_start_private", atStart.privateBytes);
     Print("inproc_startup_peak_ws", afterStartup.peakWorkingSet);
     Print("inproc_startup_private", afterStartup.privateBytes);
     Print("inproc_diagnosis_peak_ws", afterDiagnosis.peakWorkingSet);
     Print("inproc_diagnosis_private", afterDiagnosis.privateBytes);
-    Print("inproc_private_from_regions", afterDiagnosis.fromRegions ? 1 : 0);
+    Print("inproc_private_from_regions", afterDiagnosis.privateFromRegions ? 1 : 0);
     return 0;
 }
 
@@ -315,7 +280,7 @@ int main(int argc, char** argv) {
     if (command == "diagnosis" && argc == 3) return Diagnosis(std::atoi(argv[2]));
     if (command == "bound" && argc == 4)
         return Bound(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)), std::atoi(argv[3]));
-    if (command == "memory" && argc == 2) return MemoryFigures();
+    if (command == "memory" && argc == 2) return InProcessMemory();
     if (command == "ole" && argc == 2) return Ole();
     if (command == "diagnosed" && argc == 5) return Diagnosed(FullPath(argv[2]), FullPath(argv[3]), std::atoi(argv[4]));
     if (command == "md5" && argc == 4) return Md5(argv[2], std::atoi(argv[3]));

@@ -1,25 +1,13 @@
 // Prints how long the lookup page's extraction takes natively for pages of 1 to 8 MiB: many
 // result blocks, one block of blank entities, and start markers without an end. Built and run by
 // bench/lookup.sh.
-#include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "bench/Clock.h"
 #include "netdiag/SectionLines.h"
 
 namespace {
-
-template <typename F>
-double BestOfMs(int runs, F f) {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-        if (took.count() < best) best = took.count();
-    }
-    return best;
-}
 
 std::string Repeat(const std::string& unit, size_t size) {
     std::string page;

@@ -1,10 +1,20 @@
 #pragma once
-// The bench programs' clock: milliseconds from the performance counter.
-#include <windows.h>
+// The bench programs' clock, for the Windows programs and the native lookup figure alike.
+#include <chrono>
 
 inline double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The fastest of `runs` calls of f, in milliseconds.
+template <typename F>
+double BestOfMs(int runs, F f) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const double start = NowMs();
+        f();
+        const double took = NowMs() - start;
+        if (took < best) best = took;
+    }
+    return best;
 }

@@ -1,12 +1,15 @@
 #pragma once
-// Places userinit.exe in the prefix's system32 and Daveno.lnk on its desktop for one test, and
-// removes them again, so tests that change the system leave nothing behind.
+// Places userinit.exe in the prefix's system32 and Daveno.lnk on its desktop for one test, or
+// makes sure neither is there, and puts back what was there before, so tests that change the
+// system leave it as they found it.
 #include <doctest/doctest.h>
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 
 #include <string>
+
+#include "tests/common/TestPaths.h"
 
 namespace rk_test {
 
@@ -25,20 +28,36 @@ inline std::string DesktopLinkPath() {
     return std::string(dir) + "\\Daveno.lnk";
 }
 
+// Moves whatever stands at a path aside for one test and puts it back afterwards. What a killed
+// run set aside is put back first. One per path at a time.
+struct SetAside {
+    std::string path;
+    std::string aside;
+    explicit SetAside(const std::string& at) : path(at), aside(at + ".rk-aside") {
+        PutBack();
+        ::MoveFileExA(path.c_str(), aside.c_str(), 0);
+        REQUIRE(!FileExists(path));
+    }
+    ~SetAside() { PutBack(); }
+    void PutBack() {
+        ::DeleteFileA(path.c_str());
+        ::RemoveDirectoryA(path.c_str());
+        ::MoveFileExA(aside.c_str(), path.c_str(), 0);
+    }
+    SetAside(const SetAside&) = delete;
+    SetAside& operator=(const SetAside&) = delete;
+};
+
 // Copies one of the small test programs into place as userinit.exe for the test's duration.
 struct PlacedUserinit {
-    std::string path = UserinitPath();
-    explicit PlacedUserinit(const char* source) {
-        ::DeleteFileA(path.c_str());
-        REQUIRE(::CopyFileA(source, path.c_str(), FALSE));
-    }
-    ~PlacedUserinit() { ::DeleteFileA(path.c_str()); }
+    SetAside earlier{UserinitPath()};
+    explicit PlacedUserinit(const char* source) { REQUIRE(::CopyFileA(source, earlier.path.c_str(), FALSE)); }
 };
 
 struct DesktopLink {
-    std::string path = DesktopLinkPath();
+    SetAside earlier{DesktopLinkPath()};
+    std::string path = earlier.path;
     explicit DesktopLink(const char* target) {
-        ::DeleteFileA(path.c_str());
         REQUIRE(SUCCEEDED(::CoInitialize(nullptr)));
         IShellLinkA* link = nullptr;
         REQUIRE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -56,7 +75,6 @@ struct DesktopLink {
         ::CoUninitialize();
         REQUIRE(SUCCEEDED(hr));
     }
-    ~DesktopLink() { ::DeleteFileA(path.c_str()); }
 };
 
 }  // namespace rk_test

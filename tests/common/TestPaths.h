@@ -29,6 +29,32 @@ inline bool FileExists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A file's bytes; false when it cannot be read.
+inline bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    rk::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    bytes.assign(::GetFileSize(file.get(), nullptr), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && !::ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return false;
+    bytes.resize(got);
+    return true;
+}
+
+// A file's bytes, or "<missing>" when it cannot be read.
+inline std::string ReadAll(const std::string& path) {
+    std::string bytes;
+    return ReadFileBytes(path, bytes) ? bytes : "<missing>";
+}
+
+inline bool WriteAll(const std::string& path, const std::string& bytes) {
+    rk::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
 // The names in a folder, sorted.
 inline std::vector<std::string> Listing(const std::string& folder) {
     std::vector<std::string> names;

@@ -55,9 +55,12 @@ EXPORT int __cdecl EngGetReport(char* buffer, int) {
 
 #elif defined(ENGINE_FILL)
 
+// Leaves REKKOR_TEST_FILL_ROOM bytes of the buffer, its terminator's included (1 when unset).
 EXPORT int __cdecl EngGetReport(char* buffer, int size) {
-    std::memset(buffer, 'A', static_cast<size_t>(size - 1));
-    buffer[size - 1] = '\0';
+    char room[16] = {};
+    const int left = ::GetEnvironmentVariableA("REKKOR_TEST_FILL_ROOM", room, sizeof room) ? std::atoi(room) : 1;
+    std::memset(buffer, 'A', static_cast<size_t>(size - left));
+    buffer[size - left] = '\0';
     return 1;
 }
 

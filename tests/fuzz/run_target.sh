@@ -3,10 +3,14 @@
 # and the line coverage of the core's file it exercises (from replaying the corpus through the
 # target's coverage build).
 #   run_target.sh FUZZ_BUILD_DIR TARGET SECONDS [fresh]
+#   run_target.sh FUZZ_BUILD_DIR TARGET replay
 # "fresh" starts from the seeds and the regression cases alone and keeps nothing (the smoke run);
 # otherwise the corpus grows in FUZZ_BUILD_DIR/corpus/TARGET from run to run. The seeds are made
 # from Wine's PE files on first use. Exits non-zero on any crash, leak or sanitizer report; the
 # input is then under FUZZ_BUILD_DIR/artifacts/TARGET: keep it in tests/fuzz/regressions/TARGET.
+# "replay" fuzzes nothing: it runs the seeds, the corpus of earlier runs and the regression cases
+# through the target's sanitized replaying build (FUZZ_BUILD_DIR/../replay_TARGET), as the host
+# tests do.
 set -uo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/../.." && pwd)"
@@ -26,15 +30,22 @@ declare -A options=(
   [image_headers]="-dict=$HERE/image_headers.dict"
   [lookup_extraction]="-dict=$HERE/lookup_extraction.dict -max_len=16384")
 
-fuzzer="$fuzz_dir/fuzz_$target"
-[ -x "$fuzzer" ] || { echo "fuzz: $target: $fuzzer is not built (scripts/fuzz.sh builds it)"; exit 1; }
-
 seeds="$fuzz_dir/seeds/$target"
 if [ ! -d "$seeds" ]; then
   rm -rf "$seeds.tmp"
   "$python" "$HERE/make_seeds.py" "$target" "$seeds.tmp" >/dev/null || { echo "fuzz: $target: cannot make the seeds"; exit 1; }
   mv "$seeds.tmp" "$seeds" 2>/dev/null || rm -rf "$seeds.tmp"
 fi
+regressions="$ROOT/tests/fuzz/regressions/$target"
+if [ "$seconds" = replay ]; then
+  inputs=("$seeds")
+  [ -d "$fuzz_dir/corpus/$target" ] && inputs+=("$fuzz_dir/corpus/$target")
+  [ -d "$regressions" ] && inputs+=("$regressions")
+  exec "$fuzz_dir/../replay_$target" "${inputs[@]}"
+fi
+
+fuzzer="$fuzz_dir/fuzz_$target"
+[ -x "$fuzzer" ] || { echo "fuzz: $target: $fuzzer is not built (scripts/fuzz.sh builds it)"; exit 1; }
 if [ "$fresh" = fresh ]; then
   corpus="$(mktemp -d)"
   trap 'rm -rf "$corpus"' EXIT
@@ -43,7 +54,7 @@ else
   mkdir -p "$corpus"
 fi
 inputs=("$corpus" "$seeds")
-[ -d "$ROOT/tests/fuzz/regressions/$target" ] && inputs+=("$ROOT/tests/fuzz/regressions/$target")
+[ -d "$regressions" ] && inputs+=("$regressions")
 artifacts="$fuzz_dir/artifacts/$target"
 mkdir -p "$artifacts" "$fuzz_dir/logs" "$fuzz_dir/coverage"
 log="$fuzz_dir/logs/$target${fresh:+-$fresh}.log"

@@ -6,7 +6,6 @@
 
 #include "base/Handle.h"
 #include "res/resource.h"
-#include "tests/common/TestPaths.h"
 
 namespace rk_test {
 
@@ -147,12 +146,15 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs, HWND 
 }
 
 HWND FindDialogWithText(DWORD pid, const std::string& text) {
-    for (HWND hwnd : TopLevelWindows(pid)) {
-        if (!IsDialog(hwnd) || !::IsWindowVisible(hwnd)) continue;
-        for (const std::string& s : StaticTexts(hwnd))
-            if (s == text) return hwnd;
-    }
+    for (HWND hwnd : TopLevelWindows(pid))
+        if (IsDialog(hwnd) && ::IsWindowVisible(hwnd) && HasText(hwnd, text)) return hwnd;
     return nullptr;
+}
+
+bool HasText(HWND dialog, const std::string& text) {
+    for (const std::string& s : StaticTexts(dialog))
+        if (s == text) return true;
+    return false;
 }
 
 bool WaitGone(HWND hwnd, DWORD timeoutMs) {
@@ -217,26 +219,6 @@ bool ModuleLoaded(DWORD pid, const char* moduleName) {
 }
 
 std::string ExeDir() { return rk_test::ExeFolder(); }
-
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
-    rk::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-    if (!file) return false;
-    DWORD size = ::GetFileSize(file.get(), nullptr);
-    bytes.assign(size, '\0');
-    DWORD got = 0;
-    if (size && !::ReadFile(file.get(), &bytes[0], size, &got, nullptr)) return false;
-    bytes.resize(got);
-    return true;
-}
-
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-    return count;
-}
 
 bool AllButtons(HWND main, bool enabled) {
     for (int id : {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE})

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/TestPaths.h"
+#include "tests/common/Text.h"
+
 namespace rk_test {
 
 constexpr DWORD kWaitMs = 20000;
@@ -46,6 +49,8 @@ HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = kWaitMs);
 // A visible dialog of the process with this caption (message boxes included), other than `except`.
 HWND FindDialog(DWORD pid, const std::string& caption, HWND except = nullptr);
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = kWaitMs, HWND except = nullptr);
+// True when one of the dialog's static controls holds exactly this text.
+bool HasText(HWND dialog, const std::string& text);
 // A visible dialog of the process that holds a static text equal to text.
 HWND FindDialogWithText(DWORD pid, const std::string& text);
 bool WaitGone(HWND hwnd, DWORD timeoutMs = kWaitMs);
@@ -55,9 +60,6 @@ bool ItemEnabled(HWND dialog, int id);
 // Texts of the dialog's static controls, in child order (the text of a message box is one).
 std::vector<std::string> StaticTexts(HWND dialog);
 
-bool StartsWith(const std::string& text, const std::string& prefix);
-// How often `part` stands in `text`, without overlaps.
-size_t Count(const std::string& text, const std::string& part);
 // True when the main window's four command buttons are all enabled (or all disabled).
 bool AllButtons(HWND main, bool enabled);
 // Posts a button's click; posting keeps the driver free while the handler runs a modal loop.
@@ -73,7 +75,4 @@ bool ModuleLoaded(DWORD pid, const char* moduleName);
 
 // Folder of this test program, with a trailing backslash.
 std::string ExeDir();
-// A file's bytes; false when it cannot be read.
-bool ReadFileBytes(const std::string& path, std::string& bytes);
-
 }  // namespace rk_test

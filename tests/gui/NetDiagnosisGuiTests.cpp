@@ -1,15 +1,19 @@
 // The network-diagnosis button in a real window: the locked window during a run, the outcome
 // in the status line and the message box, and the report text afterwards. The loopback builds
 // aim every probe at this machine; the shipped build runs in a namespace that has only loopback.
+// winsock2.h must come before windows.h.
+#include "tests/common/OnlyLoopback.h"
+
 #include <doctest/doctest.h>
 #include <windows.h>
 
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <string>
 
 #include "res/resource.h"
+#include "tests/common/ConsoleStandIns.h"
+#include "tests/common/Processes.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 
@@ -25,11 +29,6 @@ const char kTimedOutBox[] = "网络诊断超时失败!";
 const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
 const char kPingHeader[] = "[ping 命令信息]\r\n";
 const char kAboutCaption[] = "关于 Rekkor";
-bool HasText(HWND dialog, const std::string& text) {
-    for (const std::string& s : StaticTexts(dialog))
-        if (s == text) return true;
-    return false;
-}
 
 int Progress(HWND main) { return static_cast<int>(::SendMessageA(::GetDlgItem(main, IDC_NET_PROGRESS), PBM_GETPOS, 0, 0)); }
 bool ProgressShown(HWND main) { return ::IsWindowVisible(::GetDlgItem(main, IDC_NET_PROGRESS)) != FALSE; }
@@ -46,18 +45,6 @@ void PostForgedCompletions(HWND main) {
     CHECK(Progress(main) >= progress);
 }
 
-// Console commands still running, such as those of captures abandoned at the bound.
-bool ConsoleCommandsRunning() {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = ::Process32First(snapshot, &entry); more && !found; more = ::Process32Next(snapshot, &entry))
-        found = _stricmp(entry.szExeFile, "ping.exe") == 0;
-    ::CloseHandle(snapshot);
-    return found;
-}
 
 struct DiagnosisTool : RunningTool {
     std::string initial;
@@ -161,6 +148,7 @@ TEST_CASE("a diagnosis locks the window, reports its end and follows the start-u
 }
 
 TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
+    ConsoleStandIns standIns(ConsoleStandIns::kHeld);
     DiagnosisTool tool("loopback_short");
     CHECK(tool.initial.empty());  // no engine: the diagnosis is the whole text
     for (int round = 0; round < 4; ++round) {
@@ -171,8 +159,10 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
         // The pings outlast the bound, so their sections are missing.
         CHECK(diagnosis.find("[ping") == std::string::npos);
         CHECK(Count(diagnosis, kTimeoutLine) == 1);
-        // The abandoned pings end on their own; the next round starts without them.
-        CHECK(WaitUntil([] { return !ConsoleCommandsRunning(); }));
+        // The abandoned pings end once their commands do; the next round starts without them.
+        standIns.Release();
+        CHECK(WaitUntil([] { return !ProcessRunning("ping.exe"); }));
+        standIns.Hold();
     }
     // Normal use afterwards: the About box, then Exit.
     ::PostMessageA(tool.main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
@@ -184,6 +174,7 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
 }
 
 TEST_CASE("the shipped build's diagnosis ends when nothing beyond this machine answers") {
+    RequireOnlyLoopback();
     DiagnosisTool tool("sample");
     DWORD start = ::GetTickCount();
     // This run may end within moments, so its waiting text is checked with the loopback build.

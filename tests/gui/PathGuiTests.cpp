@@ -151,9 +151,7 @@ TEST_CASE("a diagnosis with the temp folder named in Chinese") {
     REQUIRE(WaitUntil([&] { return AllButtons(tool.main, false); }));
     HWND box = WaitForDialog(tool.process.Pid(), "Mirelon", 120000);
     REQUIRE(box != nullptr);
-    bool done = false;
-    for (const std::string& text : StaticTexts(box)) done = done || text == "网络诊断结束!";
-    CHECK(done);
+    CHECK(HasText(box, "网络诊断结束!"));
     Click(box, IDOK);
     CHECK(WaitGone(box));
     REQUIRE(WaitUntil([&] { return AllButtons(tool.main, true); }));

@@ -27,8 +27,8 @@ bool IsUpperHex(const std::string& s) { return s.find_first_not_of("0123456789AB
 }  // namespace
 
 TEST_CASE("without userinit.exe or the shortcut the report holds the header and the verdict") {
-    REQUIRE(::GetFileAttributesA(UserinitPath().c_str()) == INVALID_FILE_ATTRIBUTES);
-    ::DeleteFileA(DesktopLinkPath().c_str());
+    SetAside noUserinit(UserinitPath());
+    SetAside noLink(DesktopLinkPath());
     CHECK(StartupReport() == std::string("only EngGetReport\r\n") + "[userinit.exe情况]\r\n未被感染\r\n" + kSeparator);
 }
 

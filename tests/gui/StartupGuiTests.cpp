@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/common/Environment.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 
@@ -107,16 +108,14 @@ TEST_CASE("the system menu's About entry opens the About box") {
         ::PostMessageA(tool.main, WM_SYSCOMMAND, command, 0);
         HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
         REQUIRE(about != nullptr);
-        bool found = false;
-        for (const std::string& text : StaticTexts(about)) found = found || text == "Rekkor 2.0 版";
-        CHECK(found);
+        CHECK(HasText(about, "Rekkor 2.0 版"));
         Click(about, IDOK);
         CHECK(WaitGone(about));
     }
     tool.Exit();
 }
 
-TEST_CASE("the system menu carries the About entry after a separator") {
+TEST_CASE("the system menu ends in the About entry") {
     // The entry's text comes from the string table.
     HMODULE exe = ::LoadLibraryExA(Layout("none").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     REQUIRE(exe != nullptr);
@@ -125,21 +124,22 @@ TEST_CASE("the system menu carries the About entry after a separator") {
     CHECK(std::string(text) == "关于 Rekkor(&A)...");
     ::FreeLibrary(exe);
 
+    // The menu cannot be read from another process here, so it is used as a user would: opened
+    // from the keyboard, Up from its first entry to its last, then Enter.
     RunningTool tool("none");
-    HMENU menu = ::GetSystemMenu(tool.main, FALSE);
-    if (menu && ::GetMenuItemCount(menu) > 0) {  // readable from another process on this system
-        int count = ::GetMenuItemCount(menu);
-        REQUIRE(count >= 2);
-        char item[128] = {};
-        ::GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
-        CHECK(std::string(item) == "关于 Rekkor(&A)...");
-        CHECK(::GetMenuItemID(menu, count - 1) == IDM_ABOUTBOX);
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE;
-        ::GetMenuItemInfoA(menu, count - 2, TRUE, &info);
-        CHECK((info.fType & MFT_SEPARATOR) != 0);
-    }
+    ::PostMessageA(tool.main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    HWND popup = nullptr;
+    REQUIRE(WaitUntil([&] {
+        for (HWND window : TopLevelWindows(tool.process.Pid()))
+            if (ClassOf(window) == "#32768" && ::IsWindowVisible(window)) popup = window;
+        return popup != nullptr;
+    }));
+    ::PostMessageA(tool.main, WM_KEYDOWN, VK_UP, 0);
+    ::PostMessageA(tool.main, WM_KEYDOWN, VK_RETURN, 0);
+    HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
+    REQUIRE(about != nullptr);
+    Click(about, IDOK);
+    CHECK(WaitGone(about));
     tool.Exit();
 }
 
@@ -173,6 +173,14 @@ TEST_CASE("misbehaving engines") {
         std::string report = tool.Report();
         CHECK(!report.empty());
         CHECK(report.find_first_not_of('A') == std::string::npos);
+        tool.Exit();
+    }
+    SUBCASE("a text that leaves 10 bytes of room is followed by as much of the probe section as fits") {
+        EnvironmentOverride room("REKKOR_TEST_FILL_ROOM", "10");
+        RunningTool tool("fill");
+        const std::string report = tool.Report();
+        CHECK(report.find_first_not_of('A') == 1048566);
+        CHECK(report.substr(1048566) == "[userinit");
         tool.Exit();
     }
     SUBCASE("a text without a terminator is kept within the buffer") {

@@ -20,11 +20,11 @@ function(rk_loopback_layout name bound)
   add_custom_target(rk_e2e_${name} ALL ${commands} DEPENDS ${deps} VERBATIM)
 endfunction()
 
-# Long enough for three pings of this machine; shorter than one.
+# Long enough for three pings of this machine; the short bound ends while a test holds its ping stand-ins.
 rk_loopback_layout(loopback 30000 rk_sample_engine)
 rk_loopback_layout(loopback_short 1000)
 
 add_executable(rk_test_gui_netdiag NetDiagnosisGuiTests.cpp)
-target_link_libraries(rk_test_gui_netdiag PRIVATE rk_test_main rk_gui_driver)
-add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_sample)
-rk_add_wine_test(NAME gui_netdiag TARGET rk_test_gui_netdiag GUI)
+target_link_libraries(rk_test_gui_netdiag PRIVATE rk_test_main rk_gui_driver iphlpapi)
+add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_sample rk_console_standin)
+rk_add_wine_test(NAME gui_netdiag TARGET rk_test_gui_netdiag GUI TEMP_FILES)

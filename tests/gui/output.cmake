@@ -2,13 +2,9 @@
 # The browser stand-in must be executable: the browser launcher runs it as a host program.
 file(COPY ${CMAKE_CURRENT_SOURCE_DIR}/record-url.sh DESTINATION ${CMAKE_CURRENT_BINARY_DIR}
      FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-# Holds the clipboard open for a while, as another program would; it sits beside the test program.
-add_executable(rk_clipboard_holder ClipboardHolder.cpp)
-set_target_properties(rk_clipboard_holder PROPERTIES OUTPUT_NAME clipboard_holder)
-target_link_libraries(rk_clipboard_holder PRIVATE user32)
 add_executable(rk_test_gui_output OutputGuiTests.cpp)
-target_link_libraries(rk_test_gui_output PRIVATE rk_test_main rk_gui_driver rk_output advapi32)
+target_link_libraries(rk_test_gui_output PRIVATE rk_test_main rk_gui_driver advapi32)
 target_compile_definitions(rk_test_gui_output PRIVATE
   RK_URL_RECORDER="${CMAKE_CURRENT_BINARY_DIR}/record-url.sh")
-add_dependencies(rk_test_gui_output rk_clipboard_holder rk_e2e_sample rk_e2e_none rk_e2e_only_getreport)
+add_dependencies(rk_test_gui_output rk_e2e_sample rk_e2e_none rk_e2e_only_getreport)
 rk_add_wine_test(NAME gui_output TARGET rk_test_gui_output GUI)

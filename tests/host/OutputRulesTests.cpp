@@ -26,12 +26,3 @@ TEST_CASE("the chosen path stays within the dialog's buffer") {
     }
 }
 
-TEST_CASE("filter, clipboard and save outcomes") {
-    CHECK(NativeFileFilter("*.txt|*.txt|") == std::string("*.txt\0*.txt\0", 12));
-    CHECK(NativeFileFilter("") == std::string(1, '\0'));
-    CHECK(ClipboardHoldsReport({true, false, ""}, ""));
-    CHECK_FALSE(ClipboardHoldsReport({true, true, "a"}, "ab"));
-    CHECK(SaveComplete(true, true, 5, 5));
-    CHECK_FALSE(SaveComplete(true, true, 4, 5));
-    CHECK(std::string(kDefaultSaveName) == "QuorChecklog.txt");
-}

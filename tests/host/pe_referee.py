@@ -136,6 +136,8 @@ def main():
             disagreements.append((path, f'verdict {verdict}, pefile says {want} ({kind})'))
         infected += int(verdict)
         got = [int(o) for o in offsets.split()] if offsets else []
+        if len(got) != len(places):
+            disagreements.append((path, f'{len(got)} offsets printed, pefile has {len(places)}'))
         for (rva, place), mine in zip(places.items(), got):
             offsets_compared += 1
             if mine != place:

@@ -21,24 +21,6 @@ namespace {
 const std::string kEarlier = "the report saved last week\r\n";
 const std::string kReport = "[系统概况]\r\n操作系统版本: 6.1\r\n=======================================\r\n";
 
-std::string ReadAll(const std::string& path) {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    if (!file) return "<missing>";
-    std::string bytes(::GetFileSize(file.get(), nullptr), '\0');
-    DWORD got = 0;
-    if (!bytes.empty()) ::ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
-    bytes.resize(got);
-    return bytes;
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    REQUIRE(file);
-    DWORD written = 0;
-    REQUIRE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
-
 // A folder of the test's own under the temp folder, empty at the start and removed at the end.
 struct SaveFolder {
     std::string path;
@@ -109,7 +91,7 @@ TEST_CASE("a write that stops short leaves the earlier file as it was") {
     SaveFolder folder("rekkor-save");
     const std::string target = folder.File("QuorChecklog.txt");
     for (FileWriter writer : {&DiskFullHalfWay, &ShortCount}) {
-        WriteAll(target, kEarlier);
+        REQUIRE(WriteAll(target, kEarlier));
         CHECK_FALSE(WriteReportFile(target, kReport, writer));
         CHECK(ReadAll(target) == kEarlier);
         // Nothing half-written is left beside it.
@@ -126,7 +108,7 @@ TEST_CASE("a write that stops short under a new name leaves no file") {
 TEST_CASE("a complete write replaces the file, or creates it") {
     SaveFolder folder("rekkor-save");
     const std::string target = folder.File("QuorChecklog.txt");
-    WriteAll(target, std::string(5000, 'x'));
+    REQUIRE(WriteAll(target, std::string(5000, 'x')));
     CHECK(WriteReportFile(target, kReport));
     CHECK(ReadAll(target) == kReport);
     CHECK(WriteReportFile(folder.File("report"), kReport));
@@ -144,7 +126,7 @@ TEST_CASE("a target that cannot be replaced is left alone, and so is its folder"
     }
     SUBCASE("a file another program holds open without sharing") {
         const std::string target = folder.File("held.txt");
-        WriteAll(target, kEarlier);
+        REQUIRE(WriteAll(target, kEarlier));
         UniqueFile holder(::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         REQUIRE(holder);
         CHECK_FALSE(WriteReportFile(target, kReport));
@@ -160,7 +142,7 @@ TEST_CASE("Chinese folder and file names whose characters end in the byte 0x5C")
     const std::string folder = parent.File("报告診");
     REQUIRE(::CreateDirectoryA(folder.c_str(), nullptr));
     const std::string target = folder + "\\結果診.txt";
-    WriteAll(target, kEarlier);
+    REQUIRE(WriteAll(target, kEarlier));
     CHECK_FALSE(WriteReportFile(target, kReport, &DiskFullHalfWay));
     CHECK(ReadAll(target) == kEarlier);
     CHECK(Listing(folder) == std::vector<std::string>{"結果診.txt"});

@@ -36,15 +36,16 @@ TEST_CASE("a normal diagnosis after one that timed out while the update file was
     // scene is played several times.
     for (int round = 0; round < 6; ++round) {
         CAPTURE(round);
-        // The first answers trickle: half at once, the rest 700 ms later (past the first run's
-        // bound), or as soon as the next request comes in.
-        rk_test::SlowFirstServer server(700);
+        // The first answers trickle: half at once, the rest 2500 ms after the request (past the
+        // first run's bound, which started before it), or as soon as the next request comes in.
+        rk_test::SlowFirstServer server(2500);
         server.Serve(kUpdatePath, AnsiString(3000, 'f'), AnsiString(1536, 's'));
         server.Serve("/", "<p><span>>查询结果1: first run</span></p>", "<p><span>>查询结果2: second run</span></p>");
         REQUIRE(server.Start());
         const AnsiString updateUrl = server.Url(kUpdatePath);
         const AnsiString lookupUrl = server.Url("/");
-        NetTargets targets = rk_test::LoopbackTargets(500);
+        // Long enough for the probes to write their headers on a loaded machine.
+        NetTargets targets = rk_test::LoopbackTargets(2000);
         targets.updateFileUrl = updateUrl.c_str();
         targets.publicAddressUrl = lookupUrl.c_str();
 

@@ -8,6 +8,7 @@
 
 #include "base/Handle.h"
 #include "netdiag/DiagnosisRun.h"
+#include "tests/common/ConsoleStandIns.h"
 #include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/TestPaths.h"
@@ -183,10 +184,10 @@ TEST_CASE("the family's captures on this machine") {
         CHECK(!FileExists(TempFolder() + "QuorxxNetstat.txt"));
     }
     SUBCASE("a tracert section holds what the command printed on its standard output") {
-        // This system has no tracert.exe: the interpreter's complaint goes to its error stream.
+        ConsoleStandIns standIns(ConsoleStandIns::kAtOnce);
         SlotWriter out;
         CHECK(NetDiagnostics::CaptureTracert("127.0.0.1", out) == 1);
-        CHECK(out.Text() == AnsiString("[tracert 命令信息]\r\n") + kSeparator);
+        CHECK(out.Text() == AnsiString("[tracert 命令信息]\r\n") + "stand-in tracert.exe 127.0.0.1\r\n" + kSeparator);
         CHECK(!FileExists(TempFolder() + "\\Quorxxtracert.txt127.0.0.1"));
     }
     SUBCASE("two pings of different hosts at once each keep their own output") {

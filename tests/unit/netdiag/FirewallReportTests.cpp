@@ -16,24 +16,49 @@ using namespace rk_test;
 namespace {
 
 const char kStatePrefix[] = "WINDOWS防火墙状态:";
+// Wine runs this test as Windows 7 and has no MpsSvc.
+const char kNoServiceLine[] = "WINDOWS防火墙状态:打开服务失败\r\n";
 const char kPolicyKey[] = "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile";
 
-// A stopped service of the given name for the duration of a test.
+// Waits until the service is in this state.
+bool WaitForState(SC_HANDLE service, DWORD state) {
+    for (int i = 0; i < 1000; ++i) {
+        SERVICE_STATUS status = {};
+        if (!::QueryServiceStatus(service, &status)) return false;
+        if (status.dwCurrentState == state) return true;
+        ::Sleep(20);
+    }
+    return false;
+}
+
+// Stops and deletes a service of this name, as a killed run may have left it.
+void DeleteServiceNamed(SC_HANDLE manager, const char* name) {
+    UniqueService leftover(::OpenServiceA(manager, name, SERVICE_ALL_ACCESS));
+    if (!leftover) return;
+    SERVICE_STATUS status = {};
+    if (::ControlService(leftover.get(), SERVICE_CONTROL_STOP, &status)) WaitForState(leftover.get(), SERVICE_STOPPED);
+    ::DeleteService(leftover.get());
+}
+
+// A stopped service of the given name for the duration of a test; Start runs it.
 class ScratchService {
 public:
-    explicit ScratchService(const char* name) : m_manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
+    explicit ScratchService(const char* name) : m_name(name), m_manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
         if (!m_manager) return;
-        const std::string binary = ExeFolder() + "rk_test_sections.exe";
+        DeleteServiceNamed(m_manager.get(), name);
+        const std::string binary = "\"" + ExeFolder() + "fwservice.exe\" service";
         m_service.reset(::CreateServiceA(m_manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                          SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binary.c_str(), nullptr, nullptr,
                                          nullptr, nullptr, nullptr));
     }
     ~ScratchService() {
-        if (m_service) ::DeleteService(m_service.get());
+        if (m_service) DeleteServiceNamed(m_manager.get(), m_name.c_str());
     }
     bool ok() const { return static_cast<bool>(m_service); }
+    bool Start() { return ok() && ::StartServiceA(m_service.get(), 0, nullptr) && WaitForState(m_service.get(), SERVICE_RUNNING); }
 
 private:
+    std::string m_name;
     UniqueService m_manager;
     UniqueService m_service;
 };
@@ -72,10 +97,11 @@ std::string StateUnderVersion(const char* version) {
     return text;
 }
 
-// A process started from a copy named KPFW32.EXE, ended on every path.
+// A process started from a copy named KPFW32.EXE, ended on every path. Started suspended, it has
+// loaded no modules yet, so its modules cannot be listed.
 class FirewallDummy {
 public:
-    explicit FirewallDummy(const std::string& path) : m_path(path) {
+    explicit FirewallDummy(const std::string& path, bool suspended = false) : m_path(path) {
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
         UniqueHandle ready(::CreateEventA(&inherit, TRUE, FALSE, nullptr));
         if (!ready) return;
@@ -84,10 +110,13 @@ public:
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info = {};
-        if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info))
+        if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE,
+                              CREATE_NO_WINDOW | (suspended ? CREATE_SUSPENDED : 0), nullptr, nullptr, &startup, &info))
             return;
         m_process.reset(info.hProcess);
         ::CloseHandle(info.hThread);
+        m_ready = suspended;
+        if (suspended) return;
         HANDLE waits[2] = {ready.get(), m_process.get()};
         m_ready = ::WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
     }
@@ -137,6 +166,16 @@ TEST_CASE("the firewall policy value") {
     }
 }
 
+TEST_CASE("a running firewall service is on or off by the policy value") {
+    ScratchService service("MpsSvc");
+    REQUIRE(service.Start());
+    RedirectedRoot hklm(HKEY_LOCAL_MACHINE, "policy");
+    REQUIRE(hklm.ok());
+    CHECK(StateLine() == std::string(kStatePrefix) + "禁用\r\n");
+    REQUIRE(hklm.SetWord(kPolicyKey, "EnableFirewall", 1));
+    CHECK(StateLine() == std::string(kStatePrefix) + "运行\r\n");
+}
+
 TEST_CASE("the firewall service is chosen by Windows version") {
     // Wine has neither firewall service; the tests register a stopped one of their own.
     SUBCASE("Vista and later query MpsSvc") {
@@ -178,7 +217,7 @@ TEST_CASE("known firewall processes") {
     SUBCASE("none running: the state line and the separator") {
         SlotWriter out;
         CHECK(NetDiagnostics::FirewallReport(out) == 1);
-        CHECK(out.Text() == StateLine() + kSeparator);
+        CHECK(out.Text() == std::string(kNoServiceLine) + kSeparator);
     }
     SUBCASE("a process whose executable names its company") {
         FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE");
@@ -189,7 +228,7 @@ TEST_CASE("known firewall processes") {
 
         SlotWriter out;
         CHECK(NetDiagnostics::FirewallReport(out) == 1);
-        CHECK(out.Text() == StateLine() + lines.Text() + kSeparator);
+        CHECK(out.Text() == kNoServiceLine + lines.Text() + kSeparator);
     }
     SUBCASE("a process without a version resource") {
         FirewallDummy dummy(ExeFolder() + "plain\\KPFW32.EXE");
@@ -197,6 +236,13 @@ TEST_CASE("known firewall processes") {
         SlotWriter lines;
         CHECK_FALSE(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
         CHECK(lines.Text() == "可能的防火墙进程:" + dummy.path() + "\r\n");
+    }
+    SUBCASE("a process whose modules cannot be listed gets the bare name") {
+        FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE", true);
+        REQUIRE(dummy.ready());
+        SlotWriter lines;
+        CHECK_FALSE(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
+        CHECK(lines.Text() == "可能的防火墙进程:Kpfw32.exe\r\n");
     }
     SUBCASE("two processes: the search ends at the first company") {
         FirewallDummy plain(ExeFolder() + "plain\\KPFW32.EXE");

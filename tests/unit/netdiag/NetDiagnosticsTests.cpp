@@ -10,11 +10,14 @@
 #include "base/Handle.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/TempFileClaim.h"
+#include "tests/common/ConsoleStandIns.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/common/TestPaths.h"
+#include "tests/common/Text.h"
 
 using namespace rk;
 using rk_test::LoopbackTargets;
+using rk_test::StartsWith;
 
 namespace {
 
@@ -23,8 +26,6 @@ const std::vector<int> kThreadSlots[kProbeThreadCount] = {{4},  {0, 15}, {1},  {
                                                           {11}, {12},    {13}, {10}, {9},    {14}};
 const int kTracertThreads[] = {3, 6, 7, 8, 9, 12};
 const char kAllSlotsInOrder[] = "<1><7><10><3><0><4><8><9><5><6><11><12><13><14><15>";
-
-bool StartsWith(const AnsiString& text, const char* prefix) { return text.compare(0, strlen(prefix), prefix) == 0; }
 
 AnsiString SlotText(int slot) { return FormatAnsi("<%d>", slot); }
 
@@ -259,14 +260,32 @@ TEST_CASE("the real probes against this machine") {
         CHECK(out.find("[Ip Config配置信息]") < out.find("[tracert 命令信息]"));
         CHECK(out.rfind("[NetStat 配置信息]") > out.rfind("[tracert 命令信息]"));
     }
-    SUBCASE("with a bound shorter than a ping the pings are missing") {
+    SUBCASE("with pings that outlast the bound the pings are missing") {
+        rk_test::ConsoleStandIns standIns(rk_test::ConsoleStandIns::kHeld);
         NetDiagnostics record;
         AnsiString out;
         CHECK(record.Run(out, LoopbackTargets(1000)) == 0);
         CHECK(StartsWith(out, "网络诊断超时.....\r\n\r\n"));
         CHECK(out.find("[ping") == AnsiString::npos);
-        // The stopped pings end on their own a little later and let go of the run.
+        // The stopped pings end once their commands do, and let go of the run.
+        standIns.Release();
         CHECK(WaitNoLiveRuns());
+    }
+}
+
+TEST_CASE("each ping and tracert gets its host of the table") {
+    rk_test::ConsoleStandIns standIns(rk_test::ConsoleStandIns::kAtOnce);
+    const NetTargets targets = LoopbackTargets(60000);
+    NetDiagnostics record;
+    AnsiString out;
+    REQUIRE(record.Run(out, targets) == 1);
+    const struct { int slot; const char* command; int host; } kProbes[] = {
+        {1, "ping", 0},    {7, "ping", 1},     {10, "ping", 2},    {5, "tracert", 0}, {6, "tracert", 1},
+        {11, "tracert", 3}, {12, "tracert", 4}, {13, "tracert", 5}, {14, "tracert", 2}};
+    for (const auto& probe : kProbes) {
+        CAPTURE(probe.slot);
+        CHECK(record.slots[probe.slot].find(std::string("stand-in ") + probe.command + ".exe " +
+                                            targets.hosts[probe.host] + "\r\n") != AnsiString::npos);
     }
 }
 

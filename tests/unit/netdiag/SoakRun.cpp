@@ -2,7 +2,6 @@
 #include "tests/common/LoopbackHttp.h"
 #include "tests/unit/netdiag/SoakRun.h"
 
-#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <vector>
@@ -11,6 +10,7 @@
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
 #include "tests/common/LoopbackTargets.h"
+#include "tests/common/ProcessMemory.h"
 
 namespace rk_test {
 
@@ -69,19 +69,6 @@ DWORD HandlesFromSystemList() {
 }
 
 
-// Committed private memory, for systems whose memory counters leave PrivateUsage at 0 (Wine).
-SIZE_T PrivateCommitted() {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    for (const char* at = nullptr; ::VirtualQuery(at, &region, sizeof region) == sizeof region;) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= at) break;
-        at = next;
-    }
-    return total;
-}
-
 // A whole product diagnosis; 1 when it ended within the bound.
 int Diagnose(const rk::NetTargets& targets, rk::AnsiString* downloadSection = nullptr) {
     rk::NetDiagnostics record;
@@ -100,15 +87,9 @@ ProcessFigures MeasureThisProcess() {
         figures.handlesFromSystemList = true;
     }
     figures.threads = ThreadsOfThisProcess();
-    PROCESS_MEMORY_COUNTERS_EX memory = {};
-    memory.cb = sizeof memory;
-    if (::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                               sizeof memory))
-        figures.privateBytes = memory.PrivateUsage;
-    if (figures.privateBytes == 0) {
-        figures.privateBytes = PrivateCommitted();
-        figures.privateFromRegions = true;
-    }
+    const MemoryFigures memory = MemoryOf(::GetCurrentProcess());
+    figures.privateBytes = memory.privateBytes;
+    figures.privateFromRegions = memory.privateFromRegions;
     return figures;
 }
 

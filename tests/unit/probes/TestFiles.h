@@ -1,16 +1,18 @@
 #pragma once
-// Files the probe tests write into their own folder; each is removed when the test ends.
+// Files the probe tests write into the test program's folder; each is removed when the test ends.
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "tests/common/TestPaths.h"
+
 namespace rk_test {
 
 class TestFile {
 public:
-    TestFile(const std::string& name, const void* data, size_t size) : m_name(name) {
+    TestFile(const std::string& name, const void* data, size_t size) : m_name(ExeFolder() + name) {
         ::DeleteFileA(m_name.c_str());
         HANDLE h = ::CreateFileA(m_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE) return;

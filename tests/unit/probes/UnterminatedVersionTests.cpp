@@ -9,19 +9,20 @@
 #include "probes/FileFacts.h"
 #include "probes/SystemProbes.h"
 #include "probes/VersionInfoReader.h"
+#include "tests/common/TestPaths.h"
 
 using namespace rk;
 
 namespace {
 
-const char kProgram[] = "rk_unterminated_version.exe";
+const std::string kProgram = rk_test::ExeFolder() + "rk_unterminated_version.exe";
 const char kVersion[] = "９．８．７．６";  // 14 bytes in code page 936, as in UTF-16
 
 }  // namespace
 
 TEST_CASE("the platform answers a version text without a terminator at the block's end") {
     VersionInfoReader reader;
-    REQUIRE(reader.Load(kProgram));
+    REQUIRE(reader.Load(kProgram.c_str()));
     char* value = nullptr;
     UINT length = 0;
     REQUIRE(reader.GetFileVersion(&value, &length));
@@ -34,7 +35,7 @@ TEST_CASE("the platform answers a version text without a terminator at the block
 TEST_CASE("the facts keep exactly the version text the platform answered") {
     FileFacts facts;
     std::memset(&facts, 0, sizeof facts);
-    REQUIRE(GatherFileFacts(kProgram, &facts));
+    REQUIRE(GatherFileFacts(kProgram.c_str(), &facts));
     CHECK(std::string(facts.version) == kVersion);
     char block[kFactBlockSize] = {};
     FormatFactLines(facts, block, sizeof block);

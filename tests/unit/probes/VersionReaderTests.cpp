@@ -4,13 +4,19 @@
 #include <string>
 
 #include "probes/VersionInfoReader.h"
+#include "tests/common/TestPaths.h"
 
 using namespace rk;
+
+namespace {
+// The small programs lie beside this test.
+std::string Beside(const char* name) { return rk_test::ExeFolder() + name; }
+}  // namespace
 
 TEST_CASE("the FileVersion of the first translation") {
     SUBCASE("a resource with the table of its first translation") {
         VersionInfoReader reader;
-        REQUIRE(reader.Load("rk_versioned.exe"));
+        REQUIRE(reader.Load(Beside("rk_versioned.exe").c_str()));
         CHECK(std::string(reader.Prefix()) == "\\StringFileInfo\\040904b0");
         char* value = nullptr;
         UINT length = 0;
@@ -18,14 +24,14 @@ TEST_CASE("the FileVersion of the first translation") {
         CHECK(std::string(value) == "5.1.2600.5512 (xpsp.080413-2105)");
         CHECK(length >= 32);
         // A failed load keeps what the reader held.
-        CHECK_FALSE(reader.Load("rk_plain.exe"));
+        CHECK_FALSE(reader.Load(Beside("rk_plain.exe").c_str()));
         REQUIRE(reader.GetFileVersion(&value, &length));
         CHECK(std::string(value) == "5.1.2600.5512 (xpsp.080413-2105)");
     }
     SUBCASE("no version resource") {
-        REQUIRE(::GetFileAttributesA("rk_plain.exe") != INVALID_FILE_ATTRIBUTES);
+        REQUIRE(::GetFileAttributesA(Beside("rk_plain.exe").c_str()) != INVALID_FILE_ATTRIBUTES);
         VersionInfoReader reader;
-        CHECK_FALSE(reader.Load("rk_plain.exe"));
+        CHECK_FALSE(reader.Load(Beside("rk_plain.exe").c_str()));
         CHECK_FALSE(reader.Load("rk_no_such_file.exe"));
         char* value = nullptr;
         UINT length = 0;
@@ -33,7 +39,7 @@ TEST_CASE("the FileVersion of the first translation") {
     }
     SUBCASE("the table only under another translation") {
         VersionInfoReader reader;
-        REQUIRE(reader.Load("rk_other_table.exe"));
+        REQUIRE(reader.Load(Beside("rk_other_table.exe").c_str()));
         CHECK(std::string(reader.Prefix()) == "\\StringFileInfo\\040904b0");
         char* value = nullptr;
         UINT length = 0;

@@ -1,0 +1,26 @@
+// Stands in for ping.exe and tracert.exe, which the tests find through PATH before the system's:
+// prints "stand-in <name> <arguments>" on its standard output, then, when REKKOR_STANDIN_HOLD names
+// an event, waits until the test sets it, so the test decides when the command ends.
+#include <windows.h>
+
+#include <string>
+
+int main(int argc, char** argv) {
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string name(exe);
+    name = name.substr(name.find_last_of('\\') + 1);
+    std::string line = "stand-in " + name;
+    for (int i = 1; i < argc; ++i) line += std::string(" ") + argv[i];
+    line += "\r\n";
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    char hold[256] = {};
+    if (::GetEnvironmentVariableA("REKKOR_STANDIN_HOLD", hold, sizeof hold)) {
+        if (HANDLE release = ::OpenEventA(SYNCHRONIZE, FALSE, hold)) {
+            ::WaitForSingleObject(release, 120000);
+            ::CloseHandle(release);
+        }
+    }
+    return 0;
+}
