@@ -6,6 +6,7 @@
 
 #include "base/Handle.h"
 #include "res/resource.h"
+#include "tests/common/TestPaths.h"
 
 namespace rk_test {
 
@@ -224,6 +225,31 @@ bool AllButtons(HWND main, bool enabled) {
     for (int id : {IDOK, IDCANCEL, IDC_NET_DIAG, IDC_SAVE})
         if (ItemEnabled(main, id) != enabled) return false;
     return true;
+}
+
+// The window as the screen shows it, as a 24-bit BMP file.
+bool SaveWindowPicture(HWND hwnd, const std::string& path) {
+    RECT r;
+    if (!::GetWindowRect(hwnd, &r)) return false;
+    const int width = r.right - r.left, height = r.bottom - r.top, stride = (width * 3 + 3) & ~3;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
+    std::string pixels(static_cast<size_t>(stride) * height, '\0');
+    const bool got = ::GetDIBits(memory, bitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
+                                 DIB_RGB_COLORS) == height;
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(offset + pixels.size()), 0, 0, offset};
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    return got && WriteAll(path, bytes + pixels);
 }
 
 }  // namespace rk_test

@@ -75,4 +75,7 @@ bool ModuleLoaded(DWORD pid, const char* moduleName);
 
 // Folder of this test program, with a trailing backslash.
 std::string ExeDir();
+// The window as the screen shows it, written as a BMP file.
+bool SaveWindowPicture(HWND hwnd, const std::string& path);
+
 }  // namespace rk_test

@@ -45,7 +45,6 @@ void PostForgedCompletions(HWND main) {
     CHECK(Progress(main) >= progress);
 }
 
-
 struct DiagnosisTool : RunningTool {
     std::string initial;
     std::string before;  // the report when the latest run started
@@ -71,10 +70,13 @@ struct DiagnosisTool : RunningTool {
         HWND box = nullptr;
         int last = 0;
         bool wentBack = false;
+        bool pictured = false;
         WaitUntil([&] {
             const int now = Progress(main);
             wentBack = wentBack || now < last;
             last = now;
+            // The layout during a run, for a person to look at.
+            if (!pictured && now > 0 && now < 13) pictured = SaveWindowPicture(main, ExeDir() + "diagnosis-window.bmp");
             return (box = FindDialog(process.Pid(), "Mirelon")) != nullptr;
         }, 120000);
         REQUIRE(box != nullptr);
