@@ -23,28 +23,17 @@ bool ReplaceMayRetry(DWORD error) {
            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
-// Writes into the temporary file and flushes it; true when every byte is on disk.
-bool FillTemporaryFile(const char* temporary, const AnsiString& text, FileWriter writer) {
-    UniqueFile file(::CreateFileA(temporary, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    bool writeOk = writer(file.get(), text.data(), static_cast<DWORD>(text.size()), &written) != FALSE;
-    // A network share reports a lost write on the flush or the close, not on the write.
-    writeOk = ::FlushFileBuffers(file.get()) != FALSE && writeOk;
-    writeOk = ::CloseHandle(file.release()) != FALSE && writeOk;
-    return SaveComplete(true, writeOk, written, text.size());
-}
-
-// Writes the text straight into the file, as the plain save does.
-bool WriteInPlace(const AnsiString& path, const AnsiString& text, FileWriter writer) {
-    // Opened, not created anew: a hidden or system file refuses CREATE_ALWAYS with plain attributes.
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+// Writes the text into the file and flushes it; true when every byte is on disk. The file is
+// created anew (`disposition` CREATE_ALWAYS) or opened and cut to the text (OPEN_ALWAYS): a hidden
+// or system file refuses CREATE_ALWAYS with plain attributes.
+bool WriteWholeFile(const char* path, DWORD disposition, const AnsiString& text, FileWriter writer) {
+    UniqueFile file(::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
     if (!file) return false;
     DWORD written = 0;
     bool writeOk = writer(file.get(), text.data(), static_cast<DWORD>(text.size()), &written) != FALSE;
     writeOk = ::SetEndOfFile(file.get()) != FALSE && writeOk;
+    // A network share reports a lost write on the flush or the close, not on the write.
     writeOk = ::FlushFileBuffers(file.get()) != FALSE && writeOk;
     writeOk = ::CloseHandle(file.release()) != FALSE && writeOk;
     return SaveComplete(true, writeOk, written, text.size());
@@ -83,8 +72,9 @@ bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter 
     char temporary[MAX_PATH] = {};
     // No temporary file in the folder (no right to create one, or no room in the path for its
     // name) need not stop a save that the plain write manages.
-    if (!::GetTempFileNameA(FolderOfPath(path).c_str(), "rk", 0, temporary)) return WriteInPlace(path, text, writer);
-    if (FillTemporaryFile(temporary, text, writer)) {
+    if (!::GetTempFileNameA(FolderOfPath(path).c_str(), "rk", 0, temporary))
+        return WriteWholeFile(path.c_str(), OPEN_ALWAYS, text, writer);
+    if (WriteWholeFile(temporary, CREATE_ALWAYS, text, writer)) {
         // An on-access scanner holds a file it has just seen being written for a moment.
         for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
             if (attempt > 0) WaitServingSentMessages(kReplaceRetryMs);
