@@ -149,6 +149,19 @@ TEST_CASE("a diagnosis locks the window, reports its end and follows the start-u
     tool.Exit();
 }
 
+TEST_CASE("the bar counts the probes as they finish") {
+    // Pings and tracerts held: only the four other probes can finish, and the bar stops there.
+    ConsoleStandIns standIns(ConsoleStandIns::kHeld);
+    DiagnosisTool tool("loopback");
+    tool.StartDiagnosis();
+    REQUIRE(WaitUntil([&] { return Progress(tool.main) == 4; }));
+    CHECK(HandledPosted(tool.main));
+    CHECK(Progress(tool.main) == 4);
+    standIns.Release();
+    tool.FinishDiagnosis(kDoneBox, kDoneStatus);
+    tool.Exit();
+}
+
 TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
     ConsoleStandIns standIns(ConsoleStandIns::kHeld);
     DiagnosisTool tool("loopback_short");
