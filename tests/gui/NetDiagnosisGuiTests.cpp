@@ -30,11 +30,12 @@ bool HasText(HWND dialog, const std::string& text) {
     return false;
 }
 
-// Completions any program on the desktop can post: one with a bad pointer, one with none.
-void PostForgedCompletions(HWND main) {
+// Completions any program on the desktop can post, with a bad pointer and with none: nothing shows.
+void CheckForgedCompletionsIgnored(HWND main, DWORD pid) {
     ::PostMessageA(main, WM_APP + 1, 1, 0x5A5A5A5A);
     ::PostMessageA(main, WM_APP + 1, 0, 0);
     CHECK(HandledPosted(main));
+    CHECK(FindDialog(pid, "Mirelon") == nullptr);
 }
 
 // Console commands still running, such as those of captures abandoned at the bound.
@@ -87,12 +88,10 @@ struct DiagnosisTool : RunningTool {
 TEST_CASE("a diagnosis locks the window, reports its end and follows the start-up report") {
     DiagnosisTool tool("loopback");
     REQUIRE(!tool.initial.empty());
-    PostForgedCompletions(tool.main);
-    CHECK(FindDialog(tool.process.Pid(), "Mirelon") == nullptr);
+    CheckForgedCompletionsIgnored(tool.main, tool.process.Pid());
     tool.StartDiagnosis();
     CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kRunStarted);
-    PostForgedCompletions(tool.main);
-    CHECK(FindDialog(tool.process.Pid(), "Mirelon") == nullptr);
+    CheckForgedCompletionsIgnored(tool.main, tool.process.Pid());
 
     // Exit, Esc and the close box all do nothing while the run is on.
     Click(tool.main, IDCANCEL);
