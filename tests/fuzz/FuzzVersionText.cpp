@@ -39,11 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default: break;
     }
 
-    // The model: the bytes from the answer up to the first zero, no further than the block's end,
-    // whatever length the query answered.
+    // The model: the bytes from the answer, whatever its length, no further than the block's
+    // end, up to the first zero among them.
     std::string expected;
-    if (inside)
-        for (size_t i = size_t(value - block.data()); i < blockSize && block[i] != 0; ++i) expected += char(block[i]);
+    if (inside) {
+        const size_t start = size_t(value - block.data());
+        const size_t room = blockSize - start;
+        for (size_t i = 0; i < room && block[start + i] != 0; ++i) expected += char(block[start + i]);
+    }
 
     Check(rk::VersionValueInBlock(block.data(), blockSize, value) == inside);
     Check(rk::VersionValueSpan(block.data(), blockSize, value, length) == expected.size());

@@ -86,17 +86,14 @@ std::string ClassOf(HWND hwnd) {
 }
 
 bool HandledPosted(HWND dialog) {
-    // The dialog's default button: kept by the dialog manager for any id, and readable.
-    DWORD_PTR before = 0;
+    // The marker: a default button id no control has, which the dialog manager keeps and answers.
+    DWORD_PTR before = 0, now = 0;
     ::SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &before);
-    const WORD marker = 0x7A5A;  // no control has this id
-    ::PostMessageA(dialog, DM_SETDEFID, marker, 0);
-    DWORD_PTR now = 0;
+    ::PostMessageA(dialog, DM_SETDEFID, 0x7A5A, 0);
     const bool handled = WaitUntil([&] {
-        return ::SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &now) && LOWORD(now) == marker;
+        return ::SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &now) && LOWORD(now) == 0x7A5A;
     });
-    ::SendMessageTimeoutA(dialog, DM_SETDEFID, HIWORD(before) == DC_HASDEFID ? LOWORD(before) : 0, 0, SMTO_ABORTIFHUNG,
-                          5000, &now);
+    ::SendMessageTimeoutA(dialog, DM_SETDEFID, LOWORD(before), 0, SMTO_ABORTIFHUNG, 5000, &now);
     return handled;
 }
 

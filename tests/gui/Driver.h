@@ -64,9 +64,8 @@ std::vector<std::string> StaticTexts(HWND dialog);
 bool AllButtons(HWND main, bool enabled);
 // Posts a button's click; posting keeps the driver free while the handler runs a modal loop.
 void Click(HWND dialog, int id);
-// Posts a marker to a dialog behind what was posted to it before and waits until the dialog has
-// handled it, and so everything before it. A sent message would not do: a thread serves the
-// messages sent to it before those posted.
+// Posts a marker behind what was posted to the dialog and waits until it is handled, and so all
+// before it. A sent message would not do: a thread serves those before the posted ones.
 bool HandledPosted(HWND dialog);
 
 std::string ClipboardText();

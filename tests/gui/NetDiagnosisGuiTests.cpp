@@ -33,9 +33,9 @@ const char kAboutCaption[] = "关于 Rekkor";
 int Progress(HWND main) { return static_cast<int>(::SendMessageA(::GetDlgItem(main, IDC_NET_PROGRESS), PBM_GETPOS, 0, 0)); }
 bool ProgressShown(HWND main) { return ::IsWindowVisible(::GetDlgItem(main, IDC_NET_PROGRESS)) != FALSE; }
 
-// Completions any program on the desktop can post: one with a bad pointer, one with none; and a
-// progress report of every probe finished.
-void PostForgedCompletions(HWND main) {
+// Completions any program on the desktop can post, with a bad pointer and with none, and a progress
+// report of every probe finished: nothing shows, and the bar neither jumps nor goes back.
+void CheckForgedCompletionsIgnored(HWND main, DWORD pid) {
     const int progress = Progress(main);
     ::PostMessageA(main, WM_APP + 1, 1, 0x5A5A5A5A);
     ::PostMessageA(main, WM_APP + 1, 0, 0);
@@ -43,6 +43,7 @@ void PostForgedCompletions(HWND main) {
     CHECK(HandledPosted(main));
     CHECK(Progress(main) < 13);
     CHECK(Progress(main) >= progress);
+    CHECK(FindDialog(pid, "Mirelon") == nullptr);
 }
 
 struct DiagnosisTool : RunningTool {
@@ -107,12 +108,10 @@ struct DiagnosisTool : RunningTool {
 TEST_CASE("a diagnosis locks the window, reports its end and follows the start-up report") {
     DiagnosisTool tool("loopback");
     REQUIRE(!tool.initial.empty());
-    PostForgedCompletions(tool.main);
-    CHECK(FindDialog(tool.process.Pid(), "Mirelon") == nullptr);
+    CheckForgedCompletionsIgnored(tool.main, tool.process.Pid());
     tool.StartDiagnosis();
     CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kRunStarted);
-    PostForgedCompletions(tool.main);
-    CHECK(FindDialog(tool.process.Pid(), "Mirelon") == nullptr);
+    CheckForgedCompletionsIgnored(tool.main, tool.process.Pid());
 
     // Exit, Esc and the close box all do nothing while the run is on.
     Click(tool.main, IDCANCEL);

@@ -7,7 +7,6 @@ add_custom_command(TARGET rk_test_gui_probes POST_BUILD
 add_dependencies(rk_test_gui_probes rk_versioned rk_e2e_only_getreport)
 rk_add_wine_test(NAME gui_probes TARGET rk_test_gui_probes GUI)
 
-# The shipped build under WoW64 looks at the 64-bit userinit.exe; a 64-bit prefix of its own.
 if(RK_ARCH STREQUAL "i686")
   add_test(NAME i686.gui_wow64_userinit COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wow64-userinit.sh ${CMAKE_BINARY_DIR}
            $<TARGET_FILE:rk_driver> ${CMAKE_CURRENT_BINARY_DIR}/e2e/only_getreport/Rekkor.exe)

@@ -128,14 +128,11 @@ SoakFigures RunSoak(int runs, DWORD boundMs) {
         blocking.Close();
         figures.abandonedEnded = rk::WaitForProbeRunsToEnd(kEndWaitMs);
     }
-    // Each run's cut-off download and lookup leave urlmon threads that end a moment after the
-    // probes; a thread of ours would stay.
+    // The urlmon threads behind each run's cut-off downloads end a moment after the probes; ours would stay.
     const DWORD settle = ::GetTickCount();
-    for (;;) {
-        figures.afterAbandoned = MeasureThisProcess();
-        if (figures.afterAbandoned.threads <= figures.before.threads || ::GetTickCount() - settle >= kEndWaitMs) break;
+    while ((figures.afterAbandoned = MeasureThisProcess()).threads > figures.before.threads &&
+           ::GetTickCount() - settle < kEndWaitMs)
         ::Sleep(50);
-    }
 
     rk::AnsiString download;
     figures.normalCompleted = Diagnose(normal, &download) == 1;
