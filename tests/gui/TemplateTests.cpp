@@ -194,7 +194,7 @@ void CheckItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& e
         if (want.classOrdinal)
             CHECK(IsClass(item.windowClass, want.classOrdinal, want.className));
         else
-            CHECK((!item.windowClass.isOrdinal && Narrow(item.windowClass.name) == want.className));
+            CHECK((!item.windowClass.isOrdinal && _stricmp(Narrow(item.windowClass.name).c_str(), want.className) == 0));
         if (want.text) {
             CHECK(!item.text.isOrdinal);
             CHECK(Narrow(item.text.name) == want.text);
