@@ -6,15 +6,16 @@
 
 namespace rk {
 
-// The main window: the report in a read-only rich edit control, four command buttons and a
-// status line.
-//
 struct NetDiagnosisRun;
 
+// The main window: the report in a read-only rich edit control, four command buttons, a status
+// line and the diagnosis's progress bar.
+//
 // How the workers hand back: the start-up worker writes m_reportText while this thread sits in
 // the wait dialog's modal loop, which ends only once that worker says it has finished. The
-// network worker touches nothing of this dialog: it fills the run this dialog keeps and posts
-// kNetDiagnosisDone, and this thread shows the outcome and unlocks the buttons.
+// network worker touches nothing of this dialog: it fills the run this dialog keeps, posts
+// kNetDiagnosisProgress as each probe finishes and kNetDiagnosisDone at the end, and this thread
+// moves the bar, shows the outcome and unlocks the buttons.
 class ReportDialog : public Dialog {
 public:
     explicit ReportDialog(HWND owner = nullptr);
