@@ -30,7 +30,7 @@ public:
     const char* Host(int index) const { return m_hosts[index].c_str(); }
     const char* UpdateFileUrl() const { return m_updateFileUrl.c_str(); }
     const char* PublicAddressUrl() const { return m_publicAddressUrl.c_str(); }
-    // Seals every slot into `slots` and tells the probes still running that the run has ended.
+    // Seals every slot into `slots`: the probes still running write nowhere from then on.
     void End(AnsiString (&slots)[kResultSlotCount]);
     // Counts a probe that has finished its work and tells the run's listener the new count; a
     // probe that finishes after the run has ended is not counted.
@@ -51,7 +51,6 @@ private:
     ProbeRun& operator=(const ProbeRun&) = delete;
 
     volatile LONG m_references = 1;
-    UniqueHandle m_ended;  // manual reset, set by End
     CriticalSection m_progressLock;
     ProbeProgress m_progress;
     int m_finished = 0;

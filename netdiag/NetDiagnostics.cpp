@@ -88,8 +88,6 @@ ProbeRun::ProbeRun(const NetTargets& targets)
     : m_updateFileUrl(OrEmpty(targets.updateFileUrl)), m_publicAddressUrl(OrEmpty(targets.publicAddressUrl)) {
     for (int i = 0; i < kProbeHostCount; ++i) m_hosts[i] = OrEmpty(targets.hosts[i]);
     for (ThreadStart& start : m_threads) start.run = this;
-    m_ended.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    for (SharedSlot& slot : m_slots) slot.SetRunEnded(m_ended.get());
     TheLiveRuns().Add();
 }
 
@@ -101,7 +99,6 @@ void ProbeRun::End(AnsiString (&slots)[kResultSlotCount]) {
         m_over = true;
     }
     for (int i = 0; i < kResultSlotCount; ++i) slots[i] = m_slots[i].Seal();
-    if (m_ended) ::SetEvent(m_ended.get());
 }
 
 void ProbeRun::ProbeFinished() {

@@ -22,8 +22,6 @@ void SlotWriter::AppendFormat(const char* format, ...) {
     Publish();
 }
 
-HANDLE SlotWriter::RunEnded() const { return m_slot ? m_slot->RunEnded() : nullptr; }
-
 void SlotWriter::Publish() {
     if (m_slot) m_slot->Store(m_text);
 }

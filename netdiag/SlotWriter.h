@@ -31,8 +31,6 @@ public:
     void AppendFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // What this probe has written so far.
     const AnsiString& Text() const { return m_text; }
-    // Signalled once the run has stopped waiting for this probe; null for a standalone text.
-    HANDLE RunEnded() const;
 
 private:
     void Publish();
@@ -53,15 +51,10 @@ public:
     // Seals the slot and returns its text as it stands.
     AnsiString Seal();
 
-    // The run's event that tells its probes it has ended (not owned; null when there is no run).
-    void SetRunEnded(HANDLE event) { m_runEnded = event; }
-    HANDLE RunEnded() const { return m_runEnded; }
-
 private:
     CriticalSection m_lock;
     AnsiString m_text;
     bool m_sealed = false;
-    HANDLE m_runEnded = nullptr;
 };
 
 }  // namespace rk

@@ -345,27 +345,3 @@ TEST_CASE("a temp file claimed by a probe still running, or any program, is left
         CHECK_FALSE(rk_test::FileExists(own));
     }
 }
-
-TEST_CASE("a run tells its probes when it has ended") {
-    NetDiagnostics record;
-    AnsiString out;
-    HANDLE seen = nullptr;
-    UniqueHandle looked(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    UniqueHandle gate(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    RunPlan plan;
-    plan.threads[0] = [&seen, &looked, &gate](ProbeRun& run) {
-        SlotWriter text(&run.Slot(4));
-        seen = text.RunEnded();
-        ::SetEvent(looked.get());
-        ::WaitForSingleObject(gate.get(), INFINITE);
-    };
-    NetTargets targets = LoopbackTargets(200);
-    REQUIRE(RunPlanned(record, out, targets, plan) == 0);
-    // The probe is abandoned but still running; the run's end is signalled to it.
-    REQUIRE(::WaitForSingleObject(looked.get(), 10000) == WAIT_OBJECT_0);
-    REQUIRE(seen != nullptr);
-    CHECK(::WaitForSingleObject(seen, 0) == WAIT_OBJECT_0);
-    ::SetEvent(gate.get());
-    CHECK(WaitForProbeRunsToEnd(10000));
-    CHECK(LiveProbeRuns() == 0);
-}
