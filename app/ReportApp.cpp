@@ -8,6 +8,7 @@
 #include <clocale>
 
 #include "app/ReportDialog.h"
+#include "base/SystemLibrary.h"
 
 namespace rk {
 
@@ -17,7 +18,7 @@ bool ReportApp::InitInstance() {
     ::OleInitialize(nullptr);
     // The main dialog's template needs the "RICHEDIT" class, loaded for the process, and the
     // common controls' progress bar, registered before the template is created.
-    ::LoadLibraryA("riched32.dll");
+    LoadSystemLibrary("riched32.dll");
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     {
@@ -33,6 +34,8 @@ bool ReportApp::InitInstance() {
 static rk::ReportApp theApp;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything else loads: nothing beside the exe may run inside the elevated tool.
+    rk::HardenDllSearch();
     theApp.InitInstance();
     ::OleUninitialize();
     return 0;

@@ -1,10 +1,12 @@
 #pragma once
-// A system function bound on its first call instead of at start-up. Its DLL is loaded then and
-// stays loaded for the rest of the process: probe threads abandoned at the bound may still be
-// inside it, so it is never freed, and the object has no destructor to run at exit.
+// A system function bound on its first call instead of at start-up. Its DLL is loaded then, from
+// the system directory, and stays loaded for the rest of the process: probe threads abandoned at
+// the bound may still be inside it, so it is never freed, and the object has no destructor to run
+// at exit.
 #include <windows.h>
 
 #include "base/Handle.h"
+#include "base/SystemLibrary.h"
 
 namespace rk {
 
@@ -22,7 +24,7 @@ public:
 private:
     void* Resolve() {
         if (void* proc = ::InterlockedCompareExchangePointer(&m_proc, nullptr, nullptr)) return proc;
-        UniqueModule module(::LoadLibraryA(m_dll));
+        UniqueModule module(LoadSystemLibrary(m_dll));
         if (!module) return nullptr;
         void* proc = reinterpret_cast<void*>(::GetProcAddress(module.get(), m_name));
         if (!proc) {

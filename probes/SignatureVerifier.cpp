@@ -9,6 +9,7 @@
 
 #include "base/Handle.h"
 #include "base/Scoped.h"
+#include "base/SystemLibrary.h"
 
 namespace rk {
 namespace {
@@ -83,7 +84,7 @@ bool BindWinTrust() {
     WinTrustBinding& b = WinTrustBinding::Instance();
     if (b.state != BindState::Untried) return b.state == BindState::Ready;
     // Stays loaded for the rest of the process.
-    HMODULE module = ::LoadLibraryW(L"WINTRUST.DLL");
+    HMODULE module = LoadSystemLibrary("wintrust.dll");
     Resolve(module, "CryptCATAdminAcquireContext", b.acquireContext);
     Resolve(module, "CryptCATAdminReleaseContext", b.releaseContext);
     Resolve(module, "CryptCATAdminCalcHashFromFileHandle", b.calcHashFromFileHandle);
