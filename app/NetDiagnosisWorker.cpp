@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/ReportDialog.h"
+#include "app/WorkerPost.h"
 
 namespace rk {
 
@@ -21,7 +22,7 @@ DWORD WINAPI NetDiagnosisThread(LPVOID param) {
     }
     run.finished = true;
     // The message only says "look": the window takes the outcome from the run it keeps.
-    ::PostMessageA(run.notify, ReportDialog::kNetDiagnosisDone, 0, 0);
+    PostCompletion(run.notify, ReportDialog::kNetDiagnosisDone, 0, 0);
     return 0;
 }
 

@@ -61,10 +61,18 @@ bool ReportDialog::OnInit() {
 
     // The framework's modal dialogs take the main window as their owner when given none; so do
     // these. Owned, they get no taskbar button of their own and keep the main window disabled.
+    const std::shared_ptr<StartupJob> job = std::make_shared<StartupJob>();
     {
-        WaitDialog wait(m_hwnd, m_reportText);
+        WaitDialog wait(m_hwnd, job);
         wait.DoModal();
     }
+    // A WM_QUIT, which any program can post to this thread, ends the wait dialog's loop without
+    // the worker's word: then there is no whole report to show, and the tool ends.
+    if (!job->finished) {
+        End(IDCANCEL);
+        return true;
+    }
+    m_reportText = job->text;
     ShowReport();
     ::SetWindowTextA(m_hwnd, nullptr);
     return true;

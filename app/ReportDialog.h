@@ -11,8 +11,9 @@ struct NetDiagnosisRun;
 // The main window: the report in a read-only rich edit control, four command buttons, a status
 // line and the diagnosis's progress bar.
 //
-// How the workers hand back: the start-up worker writes m_reportText while this thread sits in
-// the wait dialog's modal loop, which ends only once that worker says it has finished. The
+// How the workers hand back: the start-up worker writes the report into a job shared with this
+// dialog while this thread sits in the wait dialog's modal loop, and the text becomes
+// m_reportText only once that worker says it has finished. The
 // network worker touches nothing of this dialog: it fills the run this dialog keeps, posts
 // kNetDiagnosisProgress as each probe finishes and kNetDiagnosisDone at the end, and this thread
 // moves the bar, shows the outcome and unlocks the buttons.
@@ -48,7 +49,7 @@ private:
     void OnNetDiagnosisDone();
     void OnNetDiagnosisProgress(WPARAM finished);
 
-    AnsiString m_reportText;  // written once by the start-up worker
+    AnsiString m_reportText;  // the start-up worker's report, once it has finished
     Window m_reportEdit;
     Window m_progress;
     int m_progressShown = 0;  // probes the bar shows as finished

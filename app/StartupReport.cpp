@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "app/WorkerPost.h"
 #include "base/FaultGuard.h"
 #include "engine/CheckEngine.h"
 #include "probes/BoundedText.h"
@@ -73,14 +76,14 @@ bool MakeStartupReport(CheckEngine& engine, AnsiString& out) {
 }
 
 void __cdecl StartupReportThread(void* param) {
-    const StartupJob job = *static_cast<const StartupJob*>(param);
+    const std::unique_ptr<std::shared_ptr<StartupJob>> handed(static_cast<std::shared_ptr<StartupJob>*>(param));
+    StartupJob& job = **handed;
     CheckEngine engine;
-    MakeStartupReport(engine, *job.out);
-    // The wait dialog ends only once this is set, whoever posts the command. Nothing of the job
-    // is touched afterwards: the dialog may be gone. The engine is unloaded when `engine` goes
-    // out of scope.
-    *job.finished = true;
-    ::PostMessageA(job.notify, WM_COMMAND, ID_REPORT_DONE, 0);
+    MakeStartupReport(engine, job.text);
+    // The wait dialog ends only once this is set, whoever posts the command. The engine is
+    // unloaded when `engine` goes out of scope, the job let go of after that.
+    job.finished = true;
+    PostCompletion(job.notify, WM_COMMAND, ID_REPORT_DONE, 0);
 }
 
 }  // namespace rk

@@ -18,17 +18,19 @@ constexpr uint32_t kReportBufferSize = 1048576;
 // false when the work was cut short by a fault.
 bool MakeStartupReport(CheckEngine& engine, AnsiString& out);
 
-// What the start-up worker is given: where to write the report, what to set once it is written,
-// and whom to tell.
+// One start-up report, shared by the window and its worker: the worker writes the text and only
+// then sets `finished`; the window reads the text only once it sees `finished`. On the heap, so
+// that a wait dialog ended early (any program can post WM_QUIT to its thread) leaves the worker
+// writing into memory that is still there.
 struct StartupJob {
-    HWND notify;
-    AnsiString* out;
-    std::atomic<bool>* finished;
+    HWND notify = nullptr;
+    AnsiString text;
+    std::atomic<bool> finished{false};
 };
 
-// The start-up worker: makes the report with an engine of its own, sets *job->finished, posts the
-// command ID_REPORT_DONE to job->notify, and only then unloads the engine. Its argument is a
-// StartupJob, read before anything else.
+// The start-up worker: makes the report with an engine of its own into the job, sets `finished`,
+// posts the command ID_REPORT_DONE to the job's window, and only then unloads the engine. Its
+// argument is a heap std::shared_ptr<StartupJob>, which the worker takes over.
 void __cdecl StartupReportThread(void* job);
 
 }  // namespace rk

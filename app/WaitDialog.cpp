@@ -2,24 +2,32 @@
 
 #include <process.h>
 
-#include "app/StartupReport.h"
+#include <utility>
+
 #include "res/resource.h"
 
 namespace rk {
 
-WaitDialog::WaitDialog(HWND owner, AnsiString& report) : Dialog(IDD_WAIT, owner), m_report(report) {}
+WaitDialog::WaitDialog(HWND owner, std::shared_ptr<StartupJob> job) : Dialog(IDD_WAIT, owner), m_job(std::move(job)) {}
 
 bool WaitDialog::OnInit() {
-    m_job = StartupJob{m_hwnd, &m_report, &m_finished};
-    // Without a worker nothing would end this dialog: open the window with an empty report.
-    if (_beginthread(&StartupReportThread, 0, &m_job) == static_cast<uintptr_t>(-1)) End(IDCANCEL);
+    m_job->notify = m_hwnd;
+    std::unique_ptr<std::shared_ptr<StartupJob>> handed(new std::shared_ptr<StartupJob>(m_job));
+    if (_beginthread(&StartupReportThread, 0, handed.get()) != static_cast<uintptr_t>(-1)) {
+        handed.release();  // the worker's now
+        return true;
+    }
+    // Without a worker nothing would end this dialog, and nobody writes the job: open the window
+    // with an empty report.
+    m_job->finished = true;
+    End(IDCANCEL);
     return true;
 }
 
 bool WaitDialog::OnCommand(int code, int id, LPARAM) {
     // Exactly the worker's command: the same id with a notification code is not the report's end,
     // nor is the command before the worker has finished writing the report.
-    if (code == 0 && id == ID_REPORT_DONE && m_finished) {
+    if (code == 0 && id == ID_REPORT_DONE && m_job->finished) {
         End(IDCANCEL);
         return true;
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Threads that need little stack: the diagnosis worker and its probes. Without a size of their
-// own they would each reserve the exe's default (and Wine commits a thread's whole reservation).
+// Threads that need little stack: the diagnosis worker and most of its probes. Without a size of
+// their own they would each reserve the exe's default (and Wine commits a thread's whole
+// reservation).
 #include <windows.h>
 
 namespace rk {
@@ -8,9 +9,17 @@ namespace rk {
 // The deepest probe uses well under half of this (tests/unit/netdiag measures it).
 constexpr SIZE_T kSmallStackReserve = 256 * 1024;
 
+// Where other vendors' code runs (proxy scripts, network hooks): as much as the exe's own threads.
+constexpr SIZE_T kForeignCodeStackReserve = 1024 * 1024;
+
+// A thread with `reserve` bytes reserved for its stack; NULL when it cannot start.
+inline HANDLE CreateThreadWithStack(LPTHREAD_START_ROUTINE start, void* param, SIZE_T reserve) {
+    return ::CreateThread(nullptr, reserve, start, param, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+}
+
 // A thread with kSmallStackReserve reserved for its stack; NULL when it cannot start.
 inline HANDLE CreateSmallThread(LPTHREAD_START_ROUTINE start, void* param) {
-    return ::CreateThread(nullptr, kSmallStackReserve, start, param, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    return CreateThreadWithStack(start, param, kSmallStackReserve);
 }
 
 }  // namespace rk

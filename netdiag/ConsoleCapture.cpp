@@ -9,12 +9,12 @@
 
 namespace rk {
 
-const CaptureKind kIpConfigCapture = {"[Ip Config配置信息]\r\n", "\\cmd.exe /c ipconfig.exe /all >",
+const CaptureKind kIpConfigCapture = {"[Ip Config配置信息]\r\n", "\\cmd.exe /d /c ipconfig.exe /all >",
                                       "Quorxxipconfig.txt", false};
-const CaptureKind kPingCapture = {"[ping 命令信息]\r\n", "\\cmd.exe /c ping.exe ", "\\Quorxxping.txt", true};
-const CaptureKind kTracertCapture = {"[tracert 命令信息]\r\n", "\\cmd.exe /c tracert.exe ", "\\Quorxxtracert.txt",
+const CaptureKind kPingCapture = {"[ping 命令信息]\r\n", "\\cmd.exe /d /c ping.exe ", "\\Quorxxping.txt", true};
+const CaptureKind kTracertCapture = {"[tracert 命令信息]\r\n", "\\cmd.exe /d /c tracert.exe ", "\\Quorxxtracert.txt",
                                      true};
-const CaptureKind kNetStatCapture = {"[NetStat 配置信息]\r\n", "\\cmd.exe /c netstat.exe -nr >",
+const CaptureKind kNetStatCapture = {"[NetStat 配置信息]\r\n", "\\cmd.exe /d /c netstat.exe -nr >",
                                      "QuorxxNetstat.txt", false};
 
 namespace {
@@ -63,7 +63,8 @@ bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempD
     return ok;
 }
 
-bool CaptureCommand(const char* header, const char* commandLine, const char* tempPath, SlotWriter& out) {
+bool CaptureCommand(const char* header, const char* commandLine, const char* tempPath, SlotWriter& out,
+                    DWORD waitMs) {
     out.Set(header);
 
     // An interrupted earlier capture may have left its file behind. If the file cannot go, the
@@ -83,7 +84,8 @@ bool CaptureCommand(const char* header, const char* commandLine, const char* tem
         return false;
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
-    ::WaitForSingleObject(processHandle.get(), INFINITE);
+    // A command that outlasts its bound leaves the section at its header: its file is still open.
+    if (::WaitForSingleObject(processHandle.get(), waitMs) != WAIT_OBJECT_0) return false;
     processHandle.reset();
     threadHandle.reset();
 
@@ -107,7 +109,7 @@ bool CaptureCommand(const char* header, const char* commandLine, const char* tem
     return true;
 }
 
-bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out) {
+bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out, DWORD waitMs) {
     char tempDir[kCapturePathSize] = {};
     char systemDir[kCapturePathSize] = {};
     char tempPath[kCapturePathSize];
@@ -120,7 +122,7 @@ bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out) {
         out.Set(kind.header);
         return false;
     }
-    return CaptureCommand(kind.header, commandLine, tempPath, out);
+    return CaptureCommand(kind.header, commandLine, tempPath, out, waitMs);
 }
 
 bool NetDiagnostics::CaptureIpConfig(SlotWriter& out) { return CaptureOfKind(kIpConfigCapture, nullptr, out); }
@@ -136,6 +138,8 @@ bool NetDiagnostics::CaptureTracert(const char* host, SlotWriter& out) {
     return CaptureOfKind(kTracertCapture, ownHost.c_str(), out);
 }
 
-bool NetDiagnostics::CaptureNetStat(SlotWriter& out) { return CaptureOfKind(kNetStatCapture, nullptr, out); }
+bool NetDiagnostics::CaptureNetStat(SlotWriter& out, DWORD waitMs) {
+    return CaptureOfKind(kNetStatCapture, nullptr, out, waitMs);
+}
 
 }  // namespace rk

@@ -30,6 +30,8 @@ public:
     const char* Host(int index) const { return m_hosts[index].c_str(); }
     const char* UpdateFileUrl() const { return m_updateFileUrl.c_str(); }
     const char* PublicAddressUrl() const { return m_publicAddressUrl.c_str(); }
+    // What is left of the run's bound, counted from the run's start.
+    DWORD RemainingMs() const;
     // Seals every slot into `slots`: the probes still running write nowhere from then on.
     void End(AnsiString (&slots)[kResultSlotCount]);
     // Counts a probe that has finished its work and tells the run's listener the new count; a
@@ -59,6 +61,8 @@ private:
     AnsiString m_hosts[kProbeHostCount];
     AnsiString m_updateFileUrl;
     AnsiString m_publicAddressUrl;
+    DWORD m_startTick;
+    DWORD m_boundMs;
 };
 
 using ProbeWork = std::function<void(ProbeRun&)>;
@@ -68,6 +72,8 @@ using ProbeWork = std::function<void(ProbeRun&)>;
 struct RunPlan {
     ProbeWork before;
     ProbeWork threads[kProbeThreadCount];
+    // The stack each thread reserves; 0 is kSmallStackReserve.
+    SIZE_T stackReserve[kProbeThreadCount] = {};
 };
 
 // The product's thread table.
@@ -106,10 +112,11 @@ bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempD
                     char (&tempPath)[kCapturePathSize], char (&commandLine)[kCaptureCommandSize]);
 
 // Runs commandLine, which redirects its output into tempPath, and reads that file back into out
-// under header.
-bool CaptureCommand(const char* header, const char* commandLine, const char* tempPath, SlotWriter& out);
+// under header. A command still running after waitMs leaves the header alone.
+bool CaptureCommand(const char* header, const char* commandLine, const char* tempPath, SlotWriter& out,
+                    DWORD waitMs = INFINITE);
 
 // A whole capture of one kind, with the machine's temp and system directories.
-bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out);
+bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out, DWORD waitMs = INFINITE);
 
 }  // namespace rk

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/VersionLibrary.h"
 #include "base/VersionText.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
@@ -67,15 +68,15 @@ void NetDiagnostics::AppendFirewallState(SlotWriter& result) {
 
 bool NetDiagnostics::GetCompanyName(const char* path, AnsiString& company) {
     DWORD ignored = 0;
-    if (::GetFileVersionInfoSizeA(path, &ignored) == 0) return false;
-    const DWORD size = ::GetFileVersionInfoSizeA(path, &ignored);
+    if (VersionInfoSize(path, &ignored) == 0) return false;
+    const DWORD size = VersionInfoSize(path, &ignored);
     if (size == 0) return false;
     std::vector<char> block(size);  // zero-filled: an unterminated value still ends inside it
-    if (!::GetFileVersionInfoA(path, 0, size, block.data())) return false;
+    if (!VersionInfo(path, size, block.data())) return false;
 
     void* translation = nullptr;
     UINT translationLength = 0;
-    if (!::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translation, &translationLength)) return false;
+    if (!VersionQuery(block.data(), "\\VarFileInfo\\Translation", &translation, &translationLength)) return false;
     // An empty translation list names no language: no company then.
     if (!translation || translationLength < sizeof(DWORD)) return false;
     DWORD entry = 0;
@@ -87,7 +88,7 @@ bool NetDiagnostics::GetCompanyName(const char* path, AnsiString& company) {
     ::wnsprintfA(key, MAX_PATH, "%s\\CompanyName", prefix);
     void* value = nullptr;
     UINT valueLength = 0;
-    if (!::VerQueryValueA(block.data(), key, &value, &valueLength) || !value) return false;
+    if (!VersionQuery(block.data(), key, &value, &valueLength) || !value) return false;
     // The value lies inside the block and need not end in a zero; its length is no bound.
     if (!VersionValueInBlock(block.data(), size, value)) return false;
     company = VersionValueText(block.data(), size, value, valueLength);

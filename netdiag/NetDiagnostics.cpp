@@ -85,13 +85,22 @@ ProbeWork WholeCapture(HostCapture capture, int hostIndex, int slot) {
 }  // namespace
 
 ProbeRun::ProbeRun(const NetTargets& targets)
-    : m_updateFileUrl(OrEmpty(targets.updateFileUrl)), m_publicAddressUrl(OrEmpty(targets.publicAddressUrl)) {
+    : m_updateFileUrl(OrEmpty(targets.updateFileUrl)),
+      m_publicAddressUrl(OrEmpty(targets.publicAddressUrl)),
+      m_startTick(::GetTickCount()),
+      m_boundMs(targets.timeoutMs) {
     for (int i = 0; i < kProbeHostCount; ++i) m_hosts[i] = OrEmpty(targets.hosts[i]);
     for (ThreadStart& start : m_threads) start.run = this;
     TheLiveRuns().Add();
 }
 
 ProbeRun::~ProbeRun() { TheLiveRuns().Remove(); }
+
+DWORD ProbeRun::RemainingMs() const {
+    if (m_boundMs == INFINITE) return INFINITE;
+    const DWORD elapsed = ::GetTickCount() - m_startTick;
+    return elapsed >= m_boundMs ? 0 : m_boundMs - elapsed;
+}
 
 void ProbeRun::End(AnsiString (&slots)[kResultSlotCount]) {
     {
@@ -126,9 +135,10 @@ bool WaitForProbeRunsToEnd(DWORD timeoutMs) { return TheLiveRuns().WaitNone(time
 RunPlan ProductPlan() {
     using N = NetDiagnostics;
     RunPlan plan;
+    // Made before the probes start, so bounded by the run's own bound.
     plan.before = [](ProbeRun& run) {
         SlotWriter text(&run.Slot(15));
-        N::CaptureNetStat(text);
+        N::CaptureNetStat(text, run.RemainingMs());
     };
     plan.threads[0] = [](ProbeRun& run) {
         SlotWriter text(&run.Slot(4));
@@ -163,6 +173,10 @@ RunPlan ProductPlan() {
         N::PublicAddressLookup(run.PublicAddressUrl(), text);
     };
     plan.threads[12] = WholeCapture(&N::CaptureTracert, 2, 14);
+    // urlmon and WinINet run proxy scripts and other vendors' network hooks on these threads: the
+    // stack a thread usually has (Windows commits only the pages used).
+    plan.stackReserve[0] = kForeignCodeStackReserve;
+    plan.stackReserve[11] = kForeignCodeStackReserve;
     return plan;
 }
 
@@ -187,7 +201,8 @@ bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targe
         if (!plan.threads[i]) continue;
         run->m_threads[i].work = plan.threads[i];
         run->AddReference();  // the thread's own, released when it ends
-        HANDLE thread = CreateSmallThread(ProbeThread, &run->m_threads[i]);
+        const SIZE_T reserve = plan.stackReserve[i] ? plan.stackReserve[i] : kSmallStackReserve;
+        HANDLE thread = CreateThreadWithStack(ProbeThread, &run->m_threads[i], reserve);
         if (!thread) {
             // A probe that never started leaves its slot empty.
             run->Release();
@@ -199,7 +214,8 @@ bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targe
 
     bool timedOut = false;
     if (started > 0) {
-        DWORD wait = ::WaitForMultipleObjects(started, waitable, TRUE, targets.timeoutMs);
+        // The bound counts from the run's start, the capture made before the probes included.
+        DWORD wait = ::WaitForMultipleObjects(started, waitable, TRUE, run->RemainingMs());
         timedOut = wait == WAIT_TIMEOUT || wait == WAIT_FAILED;
     }
 

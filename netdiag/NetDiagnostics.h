@@ -45,7 +45,7 @@ struct NetDiagnostics {
     static bool CaptureIpConfig(SlotWriter& out);
     static bool CapturePing(const char* host, SlotWriter& out);
     static bool CaptureTracert(const char* host, SlotWriter& out);
-    static bool CaptureNetStat(SlotWriter& out);
+    static bool CaptureNetStat(SlotWriter& out, DWORD waitMs = INFINITE);
     static bool ProxyReport(SlotWriter& out);
     static bool DownloadTest(const char* url, SlotWriter& out);
     static bool FirewallReport(SlotWriter& out);

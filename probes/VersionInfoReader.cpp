@@ -4,19 +4,21 @@
 
 #include <cstdlib>
 
+#include "base/VersionLibrary.h"
+
 namespace rk {
 
 bool VersionInfoReader::Load(const char* path) {
     DWORD handle = 0;
-    DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
+    DWORD size = VersionInfoSize(path, &handle);
     if (size == 0) return false;
     m_block = AllocateBlock<unsigned char>(size);  // zero-filled: an unterminated value still ends inside it
     if (!m_block) return false;
     m_blockSize = size;
-    if (!::GetFileVersionInfoA(path, 0, size, m_block.get())) return false;
+    if (!VersionInfo(path, size, m_block.get())) return false;
     void* translations = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(m_block.get(), "\\VarFileInfo\\Translation", &translations, &length)) return false;
+    if (!VersionQuery(m_block.get(), "\\VarFileInfo\\Translation", &translations, &length)) return false;
     // An empty translation list holds no first entry to read.
     if (!translations || length < sizeof(DWORD)) return false;
     DWORD first = *static_cast<const DWORD*>(translations);
@@ -28,7 +30,7 @@ bool VersionInfoReader::GetFileVersion(char** value, UINT* length) {
     if (!m_block) return false;
     char key[MAX_PATH];
     ::wnsprintfA(key, MAX_PATH, "%s\\FileVersion", m_prefix);
-    return ::VerQueryValueA(m_block.get(), key, reinterpret_cast<void**>(value), length) != FALSE;
+    return VersionQuery(m_block.get(), key, reinterpret_cast<void**>(value), length);
 }
 
 }  // namespace rk

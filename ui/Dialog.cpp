@@ -3,8 +3,12 @@
 namespace rk {
 
 INT_PTR Dialog::DoModal() {
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), m_owner,
-                             &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    m_ending = false;
+    const INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), m_owner,
+                                             &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    // The modal loop destroys the window before it returns: only now is the handle gone.
+    if (!::IsWindow(m_hwnd)) m_hwnd = nullptr;
+    return result;
 }
 
 bool Dialog::OnCommand(int code, int id, LPARAM) {
@@ -56,10 +60,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
+    // A teardown the dialog did not begin is a forgery: handled here, so that the dialog manager
+    // keeps its state and the window goes on working.
+    if ((message == WM_DESTROY || message == WM_NCDESTROY) && !self->m_ending) return TRUE;
     try {
-        INT_PTR result = self->Dispatch(message, wParam, lParam);
-        if (message == WM_NCDESTROY) self->m_hwnd = nullptr;
-        return result;
+        return self->Dispatch(message, wParam, lParam);
     } catch (...) {
         return FALSE;
     }

@@ -19,7 +19,10 @@ public:
 
     // Runs the dialog modally and returns what End was given (or -1 if it could not be shown).
     INT_PTR DoModal();
-    void End(INT_PTR result) { ::EndDialog(m_hwnd, result); }
+    void End(INT_PTR result) {
+        m_ending = true;
+        ::EndDialog(m_hwnd, result);
+    }
 
 protected:
     // WM_INITDIALOG. True lets the system set the focus.
@@ -39,6 +42,10 @@ private:
 
     int m_templateId;
     HWND m_owner;
+    // Set once End has been called: only then is a teardown message the window's real end. Any
+    // program can send WM_DESTROY or WM_NCDESTROY; taken as facts, they would have the dialog
+    // manager free the dialog's state while the window stands, and the dialog could never end.
+    bool m_ending = false;
 };
 
 }  // namespace rk

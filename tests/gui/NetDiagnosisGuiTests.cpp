@@ -13,9 +13,12 @@
 
 #include "res/resource.h"
 #include "tests/common/ConsoleStandIns.h"
+#include "tests/common/Environment.h"
 #include "tests/common/Processes.h"
+#include "tests/common/SystemPlacement.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
+#include "tests/gui/SaveDialog.h"
 
 using namespace rk_test;
 
@@ -200,4 +203,23 @@ TEST_CASE("the shipped build's diagnosis ends when nothing beyond this machine a
     CHECK(Count(diagnosis, "[tracert 命令信息]\r\n") == 6);
     CHECK(diagnosis.find("update.mirelon.example") != std::string::npos);
     tool.Exit();
+}
+
+TEST_CASE("DLLs planted beside the tool under system DLLs' names never run in it") {
+    // Told to, Wine searches the program's folder first, as Windows does for DLLs it does not know.
+    EnvironmentOverride search("WINEDLLOVERRIDES", "version,riched32,riched20,wintrust,urlmon,comdlg32=n,b");
+    const std::string folder = ExeDir() + "e2e\\planted\\";
+    const char* const planted[] = {"version", "riched32", "riched20", "wintrust", "urlmon", "comdlg32"};
+    for (const char* name : planted) ::DeleteFileA((folder + name + ".dll.ran").c_str());
+    PlacedUserinit placed((ExeDir() + "userinit-candidate.exe").c_str());
+    DiagnosisTool tool("planted");
+    CHECK(tool.initial.find("是否签名: ") != std::string::npos);
+    const std::string saved = folder + "saved.txt";
+    ::DeleteFileA(saved.c_str());
+    SaveAs(tool, saved);
+    CHECK(WaitUntil([&] { return ReadAll(saved) == tool.initial; }));
+    tool.StartDiagnosis();
+    CHECK(StartsWith(tool.FinishDiagnosis(kDoneBox, kDoneStatus), kPingHeader));
+    tool.Exit();
+    for (const char* name : planted) CHECK_MESSAGE(!FileExists(folder + name + ".dll.ran"), name);
 }

@@ -88,6 +88,16 @@ TEST_CASE("the window ends by Exit, Esc and the close box") {
     }
 }
 
+TEST_CASE("a teardown another program sends to the idle window leaves Exit working") {
+    RunningTool tool("none");
+    DWORD_PTR answer = 0;
+    // A sent message has been handled once its send returns.
+    CHECK(::SendMessageTimeoutA(tool.main, WM_NCDESTROY, 0, 0, SMTO_BLOCK, kWaitMs, &answer));
+    CHECK(::SendMessageTimeoutA(tool.main, WM_DESTROY, 0, 0, SMTO_BLOCK, kWaitMs, &answer));
+    Click(tool.main, IDCANCEL);
+    CHECK(tool.process.WaitExit(5000));
+}
+
 TEST_CASE("the copy button's command leaves the window open") {
     RunningTool tool("none");
     Click(tool.main, IDOK);
@@ -218,6 +228,31 @@ TEST_CASE("the wait dialog ignores its close box, Enter and Esc until the report
     CHECK(ItemText(main, IDC_REPORT_EDIT).compare(0, 10, "released\r\n") == 0);
     Click(main, IDCANCEL);
     CHECK(process.WaitExit());
+    ::CloseHandle(release);
+}
+
+TEST_CASE("a WM_QUIT posted to the wait dialog's thread shows no report but the engine's whole one") {
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEngineRelease");
+    REQUIRE(release != nullptr);
+    ::ResetEvent(release);
+    AppProcess process;
+    REQUIRE(process.Start(Layout("blocking")));
+    HWND wait = nullptr;
+    REQUIRE(WaitUntil([&] { return (wait = FindDialogWithText(process.Pid(), kWaitText)) != nullptr; }));
+    ::PostThreadMessageA(::GetWindowThreadProcessId(wait, nullptr), WM_QUIT, 0, 0);
+    // Until the tool ends, any main window it shows holds the engine's whole report.
+    std::vector<std::string> shown;
+    WaitUntil([&] {
+        if (HWND main = FindMainWindow(process.Pid())) shown.push_back(ItemText(main, IDC_REPORT_EDIT));
+        if (!::IsWindow(wait)) ::SetEvent(release);
+        return !process.Running();
+    });
+    for (const std::string& report : shown) CHECK(report.compare(0, 10, "released\r\n") == 0);
+    if (process.Running()) Click(FindMainWindow(process.Pid()), IDCANCEL);
+    CHECK(process.WaitExit());
+    DWORD code = 1;
+    CHECK(::GetExitCodeProcess(process.Handle(), &code));
+    CHECK(code == 0);
     ::CloseHandle(release);
 }
 

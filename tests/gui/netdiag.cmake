@@ -24,7 +24,23 @@ endfunction()
 rk_loopback_layout(loopback 30000 rk_sample_engine)
 rk_loopback_layout(loopback_short 1000)
 
+# A layout with a DLL that leaves a mark when loaded, planted under the names of the system DLLs
+# the tool uses.
+add_library(rk_planted_dll SHARED PlantedDll.cpp)
+set_target_properties(rk_planted_dll PROPERTIES PREFIX "")
+rk_loopback_layout(planted 30000 rk_sample_engine)
+set(planted_dir ${CMAKE_CURRENT_BINARY_DIR}/e2e/planted)
+set(plant_commands)
+foreach(name version riched32 riched20 wintrust urlmon comdlg32)
+  list(APPEND plant_commands COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:rk_planted_dll> ${planted_dir}/${name}.dll)
+endforeach()
+add_custom_target(rk_e2e_planted_dlls ALL ${plant_commands} VERBATIM)
+add_dependencies(rk_e2e_planted_dlls rk_e2e_planted rk_planted_dll)
+
 add_executable(rk_test_gui_netdiag NetDiagnosisGuiTests.cpp)
-target_link_libraries(rk_test_gui_netdiag PRIVATE rk_test_main rk_gui_driver iphlpapi)
-add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_sample rk_console_standin)
+target_link_libraries(rk_test_gui_netdiag PRIVATE rk_test_main rk_gui_driver iphlpapi ole32 uuid shell32)
+add_custom_command(TARGET rk_test_gui_netdiag POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:rk_versioned> ${CMAKE_CURRENT_BINARY_DIR}/userinit-candidate.exe)
+add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_sample rk_console_standin
+                 rk_e2e_planted_dlls rk_versioned)
 rk_add_wine_test(NAME gui_netdiag TARGET rk_test_gui_netdiag GUI TEMP_FILES)

@@ -43,7 +43,7 @@ DWORD WINAPI PingThread(LPVOID p) {
 // Captures what the emitter prints through the command interpreter, as the product's captures do.
 AnsiString CaptureEmitter(const std::string& arguments, bool& result) {
     std::string tempPath = TempFolder() + "QuorxxEmitTest.txt";
-    std::string command = SystemDir() + "\\cmd.exe /c " + ExeFolder() + "netdiag_emit.exe " + arguments + " >" + tempPath;
+    std::string command = SystemDir() + "\\cmd.exe /d /c " + ExeFolder() + "netdiag_emit.exe " + arguments + " >" + tempPath;
     SlotWriter out;
     result = CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out);
     CHECK(!FileExists(tempPath));
@@ -58,20 +58,20 @@ TEST_CASE("the command line and the temp file path are composed as the family ta
     SUBCASE("ping puts the host behind the file name and between the tool and the redirection") {
         REQUIRE(ComposeCapture(kPingCapture, "H", "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
         CHECK(std::string(path) == "D:\\TEMP\\\\Quorxxping.txtH");
-        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /c ping.exe H >D:\\TEMP\\\\Quorxxping.txtH");
+        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /d /c ping.exe H >D:\\TEMP\\\\Quorxxping.txtH");
     }
     SUBCASE("tracert") {
         REQUIRE(ComposeCapture(kTracertCapture, "h.example", "C:\\T\\", "C:\\S", path, command));
         CHECK(std::string(path) == "C:\\T\\\\Quorxxtracert.txth.example");
-        CHECK(std::string(command) == "C:\\S\\cmd.exe /c tracert.exe h.example >C:\\T\\\\Quorxxtracert.txth.example");
+        CHECK(std::string(command) == "C:\\S\\cmd.exe /d /c tracert.exe h.example >C:\\T\\\\Quorxxtracert.txth.example");
     }
     SUBCASE("ipconfig and netstat put the name straight after the temp directory") {
         REQUIRE(ComposeCapture(kIpConfigCapture, nullptr, "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
         CHECK(std::string(path) == "D:\\TEMP\\Quorxxipconfig.txt");
-        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /c ipconfig.exe /all >D:\\TEMP\\Quorxxipconfig.txt");
+        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /d /c ipconfig.exe /all >D:\\TEMP\\Quorxxipconfig.txt");
         REQUIRE(ComposeCapture(kNetStatCapture, nullptr, "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
         CHECK(std::string(path) == "D:\\TEMP\\QuorxxNetstat.txt");
-        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /c netstat.exe -nr >D:\\TEMP\\QuorxxNetstat.txt");
+        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /d /c netstat.exe -nr >D:\\TEMP\\QuorxxNetstat.txt");
     }
     SUBCASE("pings of two hosts use two files") {
         char other[kCapturePathSize];
@@ -131,7 +131,7 @@ TEST_CASE("a capture that cannot run its command leaves the header line alone") 
         CHECK(out.Text() == "[emit]\r\n");
     }
     SUBCASE("the command leaves no output file") {
-        std::string command = SystemDir() + "\\cmd.exe /c rem";
+        std::string command = SystemDir() + "\\cmd.exe /d /c rem";
         SlotWriter out;
         CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
         CHECK(out.Text() == "[emit]\r\n");
@@ -142,12 +142,21 @@ TEST_CASE("a capture that cannot run its command leaves the header line alone") 
         REQUIRE(held);
         DWORD written = 0;
         ::WriteFile(held.get(), "OLD RUN", 7, &written, nullptr);
-        std::string command = SystemDir() + "\\cmd.exe /c " + ExeFolder() + "netdiag_emit.exe 10 >" + tempPath;
+        std::string command = SystemDir() + "\\cmd.exe /d /c " + ExeFolder() + "netdiag_emit.exe 10 >" + tempPath;
         SlotWriter out;
         CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
         CHECK(out.Text() == "[emit]\r\n");
         held.reset();
         ::DeleteFileA(tempPath.c_str());
+    }
+    SUBCASE("the command outlasts the capture's bound") {
+        UniqueHandle release(::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEmitRelease"));
+        std::string heldPath = TempFolder() + "QuorxxHeldTest.txt";  // the child may still hold it after
+        std::string command = SystemDir() + "\\cmd.exe /d /c " + ExeFolder() + "netdiag_emit.exe hold RekkorTestEmitRelease >" + heldPath;
+        SlotWriter out;
+        CHECK(CaptureCommand("[emit]\r\n", command.c_str(), heldPath.c_str(), out, 100) == 0);
+        CHECK(out.Text() == "[emit]\r\n");
+        ::SetEvent(release.get());
     }
     SUBCASE("the temp directory is too long for the path buffer") {
         std::string longTemp = "C:\\" + std::string(300, 't') + "\\";
