@@ -1,5 +1,6 @@
 #include "probes/SignatureVerifier.h"
 
+#include <mscat.h>
 #include <softpub.h>
 #include <wintrust.h>
 
@@ -27,6 +28,19 @@ struct TrustFileInfo {
     HANDLE hFile;
     const GUID* pgKnownSubject;
 };
+// WINTRUST_CATALOG_INFO with hCatAdmin, which Windows 8 added and the headers leave out for XP.
+struct TrustCatalogInfo {
+    DWORD cbStruct;
+    DWORD dwCatalogVersion;
+    const wchar_t* pcwszCatalogFilePath;
+    const wchar_t* pcwszMemberTag;
+    const wchar_t* pcwszMemberFilePath;
+    HANDLE hMemberFile;
+    BYTE* pbCalculatedFileHash;
+    DWORD cbCalculatedFileHash;
+    const void* pcCatalogContext;
+    HANDLE hCatAdmin;
+};
 struct TrustData {
     DWORD cbStruct;
     void* pPolicyCallbackData;
@@ -34,22 +48,36 @@ struct TrustData {
     DWORD dwUIChoice;
     DWORD fdwRevocationChecks;
     DWORD dwUnionChoice;
-    TrustFileInfo* pFile;
+    union {
+        TrustFileInfo* pFile;
+        TrustCatalogInfo* pCatalog;
+    };
     DWORD dwStateAction;
     HANDLE hWVTStateData;
     wchar_t* pwszURLReference;
     DWORD dwProvFlags;
 };
 constexpr DWORD kTrustDataSize = offsetof(TrustData, dwProvFlags) + sizeof(DWORD);
+// Systems before Windows 8 know the catalog request without hCatAdmin.
+constexpr DWORD kCatalogInfoSizeBefore8 = offsetof(TrustCatalogInfo, hCatAdmin);
 
 #define RK_SAME_FIELD(ours, theirs, field) static_assert(offsetof(ours, field) == offsetof(theirs, field), #field)
 RK_SAME_FIELD(TrustFileInfo, WINTRUST_FILE_INFO, pcwszFilePath);
 RK_SAME_FIELD(TrustFileInfo, WINTRUST_FILE_INFO, hFile);
 RK_SAME_FIELD(TrustFileInfo, WINTRUST_FILE_INFO, pgKnownSubject);
+RK_SAME_FIELD(TrustCatalogInfo, WINTRUST_CATALOG_INFO, dwCatalogVersion);
+RK_SAME_FIELD(TrustCatalogInfo, WINTRUST_CATALOG_INFO, pcwszCatalogFilePath);
+RK_SAME_FIELD(TrustCatalogInfo, WINTRUST_CATALOG_INFO, pcwszMemberTag);
+RK_SAME_FIELD(TrustCatalogInfo, WINTRUST_CATALOG_INFO, pcwszMemberFilePath);
+RK_SAME_FIELD(TrustCatalogInfo, WINTRUST_CATALOG_INFO, hMemberFile);
+RK_SAME_FIELD(TrustCatalogInfo, WINTRUST_CATALOG_INFO, pbCalculatedFileHash);
+RK_SAME_FIELD(TrustCatalogInfo, WINTRUST_CATALOG_INFO, cbCalculatedFileHash);
+RK_SAME_FIELD(TrustCatalogInfo, WINTRUST_CATALOG_INFO, pcCatalogContext);
 RK_SAME_FIELD(TrustData, WINTRUST_DATA, pPolicyCallbackData);
 RK_SAME_FIELD(TrustData, WINTRUST_DATA, dwUIChoice);
 RK_SAME_FIELD(TrustData, WINTRUST_DATA, dwUnionChoice);
 RK_SAME_FIELD(TrustData, WINTRUST_DATA, pFile);
+RK_SAME_FIELD(TrustData, WINTRUST_DATA, pCatalog);
 RK_SAME_FIELD(TrustData, WINTRUST_DATA, dwStateAction);
 RK_SAME_FIELD(TrustData, WINTRUST_DATA, hWVTStateData);
 RK_SAME_FIELD(TrustData, WINTRUST_DATA, pwszURLReference);
@@ -58,15 +86,60 @@ RK_SAME_FIELD(TrustData, WINTRUST_DATA, dwProvFlags);
 static_assert(sizeof(TrustFileInfo) == sizeof(WINTRUST_FILE_INFO), "WINTRUST_FILE_INFO has its platform size");
 #if defined(__i386__)
 static_assert(sizeof(TrustFileInfo) == 16 && kTrustDataSize == 44, "the x86 request sizes");
+static_assert(kCatalogInfoSizeBefore8 == 36 && sizeof(TrustCatalogInfo) == 40, "the x86 catalog request sizes");
 #elif defined(__x86_64__)
 static_assert(sizeof(TrustFileInfo) == 32 && kTrustDataSize == 76, "the x64 request sizes");
+static_assert(kCatalogInfoSizeBefore8 == 64 && sizeof(TrustCatalogInfo) == 72, "the x64 catalog request sizes");
 #endif
 
 constexpr DWORD kUiNone = 2;
 constexpr DWORD kRevokeNone = 0;
 constexpr DWORD kChoiceFile = 1;
-constexpr DWORD kStateActionAutoCache = 3;
+constexpr DWORD kChoiceCatalog = 2;
+constexpr DWORD kStateActionVerify = 1;
+constexpr DWORD kStateActionClose = 2;
 constexpr DWORD kRevocationCheckNone = 0x10;
+// BCRYPT_SHA256_ALGORITHM
+constexpr wchar_t kSha256Algorithm[] = L"SHA256";
+
+TrustData TrustRequest(DWORD choice) {
+    TrustData data = {};
+    data.cbStruct = kTrustDataSize;
+    data.dwUIChoice = kUiNone;
+    data.fdwRevocationChecks = kRevokeNone;
+    data.dwUnionChoice = choice;
+    data.dwProvFlags = kRevocationCheckNone;
+    return data;
+}
+
+// The verify call leaves state data behind that only the close call frees, so that one follows
+// whatever the verify call answered. (The auto-cache action would need no close, but Wine answers
+// it with 0 for every file.)
+LONG VerifyThenClose(TrustData& data) {
+    WinTrustBinding& b = WinTrustBinding::Instance();
+    data.dwStateAction = kStateActionVerify;
+    data.hWVTStateData = nullptr;
+    const LONG result = b.winVerifyTrust(nullptr, &kGenericVerifyV2, &data);
+    data.dwStateAction = kStateActionClose;
+    b.winVerifyTrust(nullptr, &kGenericVerifyV2, &data);
+    return result;
+}
+
+// A catalog found for a hash, released through the context that found it.
+class CatalogRef {
+public:
+    CatalogRef(HANDLE context, HANDLE catalog) : m_context(context), m_catalog(catalog) {}
+    ~CatalogRef() {
+        if (m_catalog) WinTrustBinding::Instance().releaseCatalogContext(m_context, m_catalog, 0);
+    }
+    CatalogRef(const CatalogRef&) = delete;
+    CatalogRef& operator=(const CatalogRef&) = delete;
+    HANDLE get() const { return m_catalog; }
+
+private:
+    HANDLE m_context;
+    HANDLE m_catalog;
+};
 
 template <typename T>
 void Resolve(HMODULE module, const char* name, T& slot) {
@@ -90,16 +163,33 @@ bool BindWinTrust() {
     Resolve(module, "CryptCATAdminCalcHashFromFileHandle", b.calcHashFromFileHandle);
     Resolve(module, "CryptCATAdminEnumCatalogFromHash", b.enumCatalogFromHash);
     Resolve(module, "CryptCATAdminReleaseCatalogContext", b.releaseCatalogContext);
+    Resolve(module, "CryptCATCatalogInfoFromContext", b.catalogInfoFromContext);
     Resolve(module, "WinVerifyTrust", b.winVerifyTrust);
+    Resolve(module, "CryptCATAdminAcquireContext2", b.acquireContext2);
+    Resolve(module, "CryptCATAdminCalcHashFromFileHandle2", b.calcHashFromFileHandle2);
     bool ready = b.acquireContext && b.releaseContext && b.calcHashFromFileHandle && b.enumCatalogFromHash &&
-                 b.releaseCatalogContext && b.winVerifyTrust;
+                 b.releaseCatalogContext && b.catalogInfoFromContext && b.winVerifyTrust;
     b.state = ready ? BindState::Ready : BindState::Failed;
     return ready;
 }
 
-SignatureVerifier::~SignatureVerifier() {
-    if (m_context && BindWinTrust()) WinTrustBinding::Instance().releaseContext(m_context, 0);
+int CatalogHashOrder(bool haveSha256, CatalogHash order[2]) {
+    int n = 0;
+    if (haveSha256) order[n++] = CatalogHash::Sha256;
+    order[n++] = CatalogHash::Sha1;
+    return n;
 }
+
+void FormatMemberTag(const BYTE* hash, DWORD length, wchar_t* tag) {
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    for (DWORD i = 0; i < length; ++i) {
+        *tag++ = kDigits[hash[i] >> 4];
+        *tag++ = kDigits[hash[i] & 0x0F];
+    }
+    *tag = L'\0';
+}
+
+void ReleaseCatalogAdmin(HANDLE context) { WinTrustBinding::Instance().releaseContext(context, 0); }
 
 bool SignatureVerifier::Verify(const char* path) {
     size_t n = std::strlen(path);
@@ -113,43 +203,89 @@ bool SignatureVerifier::Verify(const char* path) {
 bool SignatureVerifier::VerifyWide(const wchar_t* path) {
     if (!BindWinTrust()) return false;
     WinTrustBinding& b = WinTrustBinding::Instance();
-    if (!m_context && !b.acquireContext(&m_context, nullptr, 0)) return false;
-    if (VerifyEmbedded(path) >= 0) return true;
+    if (!m_context) {
+        HANDLE context = nullptr;
+        if (!b.acquireContext(&context, nullptr, 0)) return false;
+        m_context.reset(context);
+    }
+    if (VerifyEmbedded(path) == 0) return true;
 
-    DWORD length = 0;
-    UniqueLocal hash;
-    if (!HashFile(path, &length, hash)) return false;
-    HANDLE catalog = b.enumCatalogFromHash(m_context, static_cast<BYTE*>(hash.get()), length, 0, nullptr);
-    bool listed = catalog != nullptr;
-    if (listed) b.releaseCatalogContext(m_context, catalog, 0);
-    return listed;
+    UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    CatalogHash order[2];
+    const int n = CatalogHashOrder(b.acquireContext2 && b.calcHashFromFileHandle2, order);
+    for (int i = 0; i < n; ++i)
+        if (VerifyThroughCatalog(path, file.get(), order[i])) return true;
+    return false;
 }
 
 LONG SignatureVerifier::VerifyEmbedded(const wchar_t* path) {
     TrustFileInfo file = {sizeof(TrustFileInfo), path, nullptr, nullptr};
-    TrustData data = {};
-    data.cbStruct = kTrustDataSize;
-    data.dwUIChoice = kUiNone;
-    data.fdwRevocationChecks = kRevokeNone;
-    data.dwUnionChoice = kChoiceFile;
+    TrustData data = TrustRequest(kChoiceFile);
     data.pFile = &file;
-    data.dwStateAction = kStateActionAutoCache;
-    data.dwProvFlags = kRevocationCheckNone;
-    return WinTrustBinding::Instance().winVerifyTrust(nullptr, &kGenericVerifyV2, &data);
+    return VerifyThenClose(data);
 }
 
-bool SignatureVerifier::HashFile(const wchar_t* path, DWORD* length, UniqueLocal& hash) {
+bool SignatureVerifier::VerifyThroughCatalog(const wchar_t* path, HANDLE file, CatalogHash kind) {
+    WinTrustBinding& b = WinTrustBinding::Instance();
+    UniqueCatalogAdmin sha256Context;
+    HANDLE context = m_context.get();
+    if (kind == CatalogHash::Sha256) {
+        HANDLE acquired = nullptr;
+        if (!b.acquireContext2(&acquired, nullptr, kSha256Algorithm, nullptr, 0)) return false;
+        sha256Context.reset(acquired);
+        context = acquired;
+    }
+    DWORD length = 0;
+    UniqueLocal hash;
+    if (!HashFile(file, kind, context, &length, hash)) return false;
+    BYTE* bytes = static_cast<BYTE*>(hash.get());
+    // Only the first catalog that lists the hash is asked.
+    CatalogRef catalog(context, b.enumCatalogFromHash(context, bytes, length, 0, nullptr));
+    if (!catalog.get()) return false;
+    CATALOG_INFO info = {};
+    info.cbStruct = sizeof info;
+    if (!b.catalogInfoFromContext(catalog.get(), &info, 0)) return false;
+    info.wszCatalogFile[MAX_PATH - 1] = L'\0';
+    UniqueBlock<wchar_t> tag = AllocateBlock<wchar_t>((2 * size_t(length) + 1) * sizeof(wchar_t));
+    if (!tag) return false;
+    FormatMemberTag(bytes, length, tag.get());
+
+    TrustCatalogInfo member = {};
+    member.pcwszCatalogFilePath = info.wszCatalogFile;
+    member.pcwszMemberTag = tag.get();
+    member.pcwszMemberFilePath = path;
+    member.hMemberFile = file;
+    member.pbCalculatedFileHash = bytes;
+    member.cbCalculatedFileHash = length;
+    // The SHA-256 route exists only from Windows 8 on, which reads the hash's algorithm from
+    // the context; older systems get the request in the size they know.
+    if (kind == CatalogHash::Sha256) {
+        member.cbStruct = sizeof member;
+        member.hCatAdmin = context;
+    } else {
+        member.cbStruct = kCatalogInfoSizeBefore8;
+    }
+    TrustData data = TrustRequest(kChoiceCatalog);
+    data.pCatalog = &member;
+    return VerifyThenClose(data) == 0;
+}
+
+bool SignatureVerifier::HashFile(HANDLE file, CatalogHash kind, HANDLE context, DWORD* length, UniqueLocal& hash) {
     *length = 0;
     hash.reset();
-    UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return false;
     WinTrustBinding& b = WinTrustBinding::Instance();
     DWORD size = kFirstHashLength;
     UniqueLocal block(::LocalAlloc(LMEM_ZEROINIT, size));
     // A provider that keeps asking for more is not followed for ever.
     for (int attempt = 0; block && attempt < kMaxHashAttempts; ++attempt) {
         DWORD reported = size;
-        if (b.calcHashFromFileHandle(file.get(), &reported, static_cast<BYTE*>(block.get()), 0)) {
+        BYTE* bytes = static_cast<BYTE*>(block.get());
+        // The same handle serves every attempt and both hashes: each reads from the start.
+        ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        const BOOL done = kind == CatalogHash::Sha256 ? b.calcHashFromFileHandle2(context, file, &reported, bytes, 0)
+                                                      : b.calcHashFromFileHandle(file, &reported, bytes, 0);
+        if (done) {
             // Never hand on a length beyond the block, whatever the provider claims.
             *length = reported <= size ? reported : size;
             hash = std::move(block);

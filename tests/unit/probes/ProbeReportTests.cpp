@@ -29,7 +29,7 @@ struct DesktopFolder {
     ~DesktopFolder() { ::RemoveDirectoryA(path.c_str()); }
 };
 
-// Wine's trust provider accepts unsigned files, so every file here counts as signed.
+// The small test programs are unsigned.
 std::string ExpectedFacts(const std::string& file, const char* version) {
     uint8_t digest[16] = {};
     REQUIRE(ComputeFileMd5(file.c_str(), digest) == 1);
@@ -37,7 +37,7 @@ std::string ExpectedFacts(const std::string& file, const char* version) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     REQUIRE(::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data));
     return std::string("MD5: ") + FormatDigestHex(digest, hex) + "\r\n文件大小: " +
-           std::to_string(data.nFileSizeLow) + "\r\n版本信息: " + version + "\r\n是否签名: 是\r\n";
+           std::to_string(data.nFileSizeLow) + "\r\n版本信息: " + version + "\r\n是否签名: 否!!!!!\r\n";
 }
 
 std::string Sections(char* text, uint32_t size) {

@@ -16,31 +16,46 @@ using namespace rk_test;
 namespace {
 
 struct Fakes {
-    int acquires = 0, releases = 0, hashes = 0, lookups = 0, catalogReleases = 0, trusts = 0;
+    int acquires = 0, releases = 0, hashes = 0, lookups = 0, catalogReleases = 0, verifies = 0, closes = 0;
+    int sha256Releases = 0;
     BOOL acquireResult = TRUE;
-    LONG trustResult = 0;
-    HANDLE catalog = nullptr;
+    LONG trustResult = 0, memberResult = 0;
+    HANDLE catalog = nullptr;     // what a lookup by SHA-1 finds
+    HANDLE catalog256 = nullptr;  // what a lookup by SHA-256 finds
     DWORD hashLength = 20;        // the length a successful hash reports
     DWORD demandedLength = 0;     // when set, blocks smaller than this are refused
     bool growForever = false;
     DWORD hashError = ERROR_INSUFFICIENT_BUFFER;
     DWORD lookupLength = 0;
     BYTE lookupFirstByte = 0;
-    std::wstring trustedPath;
-    DWORD trustStructSize = 0, trustUi = 0, trustChoice = 0, trustState = 0, trustProv = 0;
+    std::string lookupOrder;      // "2" for a SHA-256 lookup, "1" for a SHA-1 one
+    std::wstring algorithm;
+    std::wstring trustedPath, memberTag, memberPath, catalogPath;
+    DWORD memberHashLength = 0, catalogStructSize = 0;
+    HANDLE memberAdmin = nullptr;
+    bool memberFileGiven = false;
+    DWORD trustStructSize = 0, trustUi = 0, trustChoice = 0, trustProv = 0;
 };
 Fakes g;
 
 const HANDLE kContext = reinterpret_cast<HANDLE>(0x1234);
+const HANDLE kContext256 = reinterpret_cast<HANDLE>(0x2256);
+const HANDLE kState = reinterpret_cast<HANDLE>(0x5151);
 
 BOOL WINAPI FakeAcquire(HANDLE* context, const GUID*, DWORD) {
     ++g.acquires;
     if (g.acquireResult) *context = kContext;
     return g.acquireResult;
 }
+BOOL WINAPI FakeAcquire2(HANDLE* context, const GUID*, const wchar_t* algorithm, const void* policy, DWORD) {
+    CHECK(policy == nullptr);
+    g.algorithm = algorithm;
+    *context = kContext256;
+    return TRUE;
+}
 BOOL WINAPI FakeRelease(HANDLE context, DWORD) {
-    CHECK(context == kContext);
-    ++g.releases;
+    CHECK((context == kContext || context == kContext256));
+    ++(context == kContext ? g.releases : g.sha256Releases);
     return TRUE;
 }
 BOOL WINAPI FakeHash(HANDLE, DWORD* length, BYTE* hash, DWORD) {
@@ -56,35 +71,67 @@ BOOL WINAPI FakeHash(HANDLE, DWORD* length, BYTE* hash, DWORD) {
         return FALSE;
     }
     hash[0] = 0x5A;
+    hash[1] = 0xBC;
     *length = g.hashLength;
+    return TRUE;
+}
+BOOL WINAPI FakeHash2(HANDLE context, HANDLE, DWORD* length, BYTE* hash, DWORD) {
+    CHECK(context == kContext256);
+    hash[0] = 0xC2;
+    *length = 32;
     return TRUE;
 }
 HANDLE WINAPI FakeLookup(HANDLE context, BYTE* hash, DWORD length, DWORD, HANDLE* previous) {
     ++g.lookups;
-    CHECK(context == kContext);
+    CHECK(context == (length == 32 ? kContext256 : kContext));
     CHECK(previous == nullptr);
     g.lookupLength = length;
     g.lookupFirstByte = hash[0];
-    return g.catalog;
+    g.lookupOrder += length == 32 ? "2" : "1";
+    return length == 32 ? g.catalog256 : g.catalog;
 }
 BOOL WINAPI FakeCatalogRelease(HANDLE context, HANDLE catalog, DWORD) {
-    CHECK(context == kContext);
-    CHECK(catalog == g.catalog);
+    CHECK(catalog == (context == kContext256 ? g.catalog256 : g.catalog));
     ++g.catalogReleases;
     return TRUE;
 }
+BOOL WINAPI FakeCatalogInfo(HANDLE, CATALOG_INFO* info, DWORD) {
+    CHECK(info->cbStruct == sizeof(CATALOG_INFO));
+    wcscpy(info->wszCatalogFile, L"C:\\windows\\system32\\catroot\\x.cat");
+    return TRUE;
+}
 LONG WINAPI FakeTrust(HWND window, GUID*, void* data) {
-    ++g.trusts;
     CHECK(window == nullptr);
     // Read through the platform's own declaration, so a layout of ours that drifts from it fails.
-    const WINTRUST_DATA* request = static_cast<const WINTRUST_DATA*>(data);
+    WINTRUST_DATA* request = static_cast<WINTRUST_DATA*>(data);
+    if (request->dwStateAction == WTD_STATEACTION_CLOSE) {
+        CHECK(request->hWVTStateData == kState);
+        ++g.closes;
+        return 0;
+    }
+    REQUIRE(request->dwStateAction == WTD_STATEACTION_VERIFY);
+    CHECK(g.verifies++ == g.closes);  // every verify is closed before the next
+    request->hWVTStateData = kState;
     g.trustStructSize = request->cbStruct;
     g.trustUi = request->dwUIChoice;
     g.trustChoice = request->dwUnionChoice;
-    g.trustState = request->dwStateAction;
     g.trustProv = request->dwProvFlags;
-    g.trustedPath = request->pFile->pcwszFilePath;
-    return g.trustResult;
+    if (request->dwUnionChoice == WTD_CHOICE_FILE) {
+        g.trustedPath = request->pFile->pcwszFilePath;
+        return g.trustResult;
+    }
+    const WINTRUST_CATALOG_INFO* member = request->pCatalog;
+    g.catalogStructSize = member->cbStruct;
+    g.catalogPath = member->pcwszCatalogFilePath;
+    g.memberTag = member->pcwszMemberTag;
+    g.memberPath = member->pcwszMemberFilePath;
+    g.memberFileGiven = member->hMemberFile != nullptr && member->hMemberFile != INVALID_HANDLE_VALUE;
+    g.memberHashLength = member->cbCalculatedFileHash;
+    CHECK(member->pbCalculatedFileHash[0] == (member->cbCalculatedFileHash == 32 ? 0xC2 : 0x5A));
+    // hCatAdmin, which the headers leave out, follows the older form's last field.
+    if (member->cbStruct > sizeof(WINTRUST_CATALOG_INFO))
+        g.memberAdmin = *reinterpret_cast<const HANDLE*>(reinterpret_cast<const BYTE*>(member) + sizeof(*member));
+    return g.memberResult;
 }
 
 // Puts the fakes in place for one test and the real binding back after it.
@@ -99,9 +146,13 @@ struct FakeBinding {
         b.calcHashFromFileHandle = FakeHash;
         b.enumCatalogFromHash = FakeLookup;
         b.releaseCatalogContext = FakeCatalogRelease;
+        b.catalogInfoFromContext = FakeCatalogInfo;
         b.winVerifyTrust = FakeTrust;
     }
-    ~FakeBinding() { WinTrustBinding::Instance() = saved; }
+    ~FakeBinding() {
+        CHECK(g.closes == g.verifies);
+        WinTrustBinding::Instance() = saved;
+    }
 };
 
 }  // namespace
@@ -121,14 +172,13 @@ TEST_CASE("signature routes") {
         {
             SignatureVerifier verifier;
             CHECK(verifier.Verify(file.path()));
-            CHECK(g.trusts == 1);
+            CHECK(g.verifies == 1);
             CHECK(g.hashes == 0);
             CHECK(g.lookups == 0);
             CHECK(g.trustStructSize == offsetof(WINTRUST_DATA, dwProvFlags) + sizeof(DWORD));
             CHECK(g.trustStructSize == (sizeof(void*) == 4 ? 44u : 76u));
             CHECK(g.trustUi == 2);
             CHECK(g.trustChoice == 1);
-            CHECK(g.trustState == 3);
             CHECK(g.trustProv == 0x10);
             CHECK(g.trustedPath == Here(L"rk_sign.exe"));
             // A second question reuses the context.
@@ -137,7 +187,7 @@ TEST_CASE("signature routes") {
         }
         CHECK(g.releases == 1);
     }
-    SUBCASE("a catalog that lists the hash makes the file signed") {
+    SUBCASE("a catalog that lists the hash and takes the file as its member makes it signed") {
         g.trustResult = static_cast<LONG>(0x800B0100);
         g.catalog = reinterpret_cast<HANDLE>(0x77);
         SignatureVerifier verifier;
@@ -147,9 +197,64 @@ TEST_CASE("signature routes") {
         CHECK(g.lookupLength == 20);
         CHECK(g.lookupFirstByte == 0x5A);
         CHECK(g.catalogReleases == 1);
+        CHECK(g.verifies == 2);
+        CHECK(g.trustChoice == WTD_CHOICE_CATALOG);
+        CHECK(g.trustStructSize == (sizeof(void*) == 4 ? 44u : 76u));
+        CHECK(g.catalogStructSize == sizeof(WINTRUST_CATALOG_INFO));
+        CHECK(g.catalogPath == L"C:\\windows\\system32\\catroot\\x.cat");
+        CHECK(g.memberTag == L"5ABC" + std::wstring(36, L'0'));
+        CHECK(g.memberPath == Here(L"rk_sign.exe"));
+        CHECK(g.memberFileGiven);
+        CHECK(g.memberHashLength == 20);
+    }
+    SUBCASE("the catalog routes: SHA-256 first where wintrust has it, then SHA-1") {
+        struct Case {
+            const char* name;
+            bool sha256Functions, acquire2Only, listed256, listed1;
+            LONG memberResult;
+            bool isSigned;
+            const char* lookups;
+            int catalogReleases;
+        };
+        const LONG kBadDigest = static_cast<LONG>(0x80096010);
+        const Case cases[] = {
+            {"listed by SHA-256", true, false, true, false, 0, true, "2", 1},
+            {"not listed by SHA-256, listed by SHA-1", true, false, false, true, 0, true, "21", 1},
+            {"listed by neither", true, false, false, false, 0, false, "21", 0},
+            {"the member is refused under both", true, false, true, true, kBadDigest, false, "21", 2},
+            // Wine has the SHA-256 context but not its hash function.
+            {"the SHA-256 context without its hash function", false, true, true, true, 0, true, "1", 1},
+            {"no SHA-256 functions", false, false, true, true, 0, true, "1", 1},
+        };
+        for (const Case& c : cases) {
+            CAPTURE(c.name);
+            g = Fakes();
+            g.trustResult = static_cast<LONG>(0x800B0100);
+            g.memberResult = c.memberResult;
+            g.catalog256 = c.listed256 ? reinterpret_cast<HANDLE>(0x256) : nullptr;
+            g.catalog = c.listed1 ? reinterpret_cast<HANDLE>(0x77) : nullptr;
+            WinTrustBinding& b = WinTrustBinding::Instance();
+            b.acquireContext2 = c.sha256Functions || c.acquire2Only ? FakeAcquire2 : nullptr;
+            b.calcHashFromFileHandle2 = c.sha256Functions ? FakeHash2 : nullptr;
+            {
+                SignatureVerifier verifier;
+                CHECK(verifier.Verify(file.path()) == c.isSigned);
+            }
+            CHECK(g.lookupOrder == c.lookups);
+            CHECK(g.catalogReleases == c.catalogReleases);
+            CHECK(g.sha256Releases == (c.sha256Functions ? 1 : 0));
+            if (c.sha256Functions) CHECK(g.algorithm == L"SHA256");
+            if (std::string(c.lookups) == "2") {
+                CHECK(g.memberTag == L"C2" + std::wstring(62, L'0'));
+                CHECK(g.memberHashLength == 32);
+                CHECK(g.catalogStructSize == sizeof(WINTRUST_CATALOG_INFO) + sizeof(HANDLE));
+                CHECK(g.memberAdmin == kContext256);
+            }
+        }
     }
     SUBCASE("no catalog: unsigned") {
-        g.trustResult = -1;
+        // Not 0, so not a success, even though not below 0 either.
+        g.trustResult = ERROR_INVALID_PARAMETER;
         SignatureVerifier verifier;
         CHECK_FALSE(verifier.Verify(file.path()));
         CHECK(g.lookups == 1);
@@ -182,8 +287,8 @@ TEST_CASE("signature routes") {
         CHECK(g.hashes == 1);
         DWORD length = 9;
         UniqueLocal hash(::LocalAlloc(LMEM_ZEROINIT, 4));
-        std::wstring wide = Here(L"rk_sign.exe");
-        CHECK_FALSE(verifier.HashFile(wide.c_str(), &length, hash));
+        UniqueFile open(::CreateFileA(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        CHECK_FALSE(verifier.HashFile(open.get(), CatalogHash::Sha1, nullptr, &length, hash));
         CHECK(length == 0);
         CHECK_FALSE(hash);
     }
@@ -199,7 +304,7 @@ TEST_CASE("signature routes") {
         {
             SignatureVerifier verifier;
             CHECK_FALSE(verifier.Verify(file.path()));
-            CHECK(g.trusts == 0);
+            CHECK(g.verifies == 0);
         }
         CHECK(g.releases == 0);
     }
@@ -230,6 +335,7 @@ TEST_CASE("the real WINTRUST.DLL binds once") {
     CHECK(WinTrustBinding::Instance().state == BindState::Ready);
     auto trust = WinTrustBinding::Instance().winVerifyTrust;
     CHECK(reinterpret_cast<void*>(trust) != nullptr);
+    CHECK(reinterpret_cast<void*>(WinTrustBinding::Instance().catalogInfoFromContext) != nullptr);
     CHECK(BindWinTrust());
     CHECK(reinterpret_cast<void*>(WinTrustBinding::Instance().winVerifyTrust) == reinterpret_cast<void*>(trust));
     WinTrustBinding::Instance() = saved;
