@@ -29,7 +29,11 @@ bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
     // A probe abandoned at an earlier run's bound may still be downloading into this file, and
     // deletes it when done: then this one downloads to a file of its own.
     TempFileClaim claim(path.c_str());
-    if (!claim) return false;
+    if (!claim) {
+        out.Append(DownloadFailureLine(claim.Error(), 0, 0));
+        out.Append(kSectionSeparator);
+        return false;
+    }
     path = claim.Path();
 
     const DWORD start = ::GetTickCount();

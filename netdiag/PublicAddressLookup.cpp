@@ -40,7 +40,11 @@ bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
     }
     // As in the download test: an abandoned lookup of an earlier run may still hold the file.
     TempFileClaim claim(path.c_str());
-    if (!claim) return false;
+    if (!claim) {
+        out.Append(kLookupFailed);
+        out.Append(kSectionSeparator);
+        return false;
+    }
     path = claim.Path();
     if (UrlDownloadToFile(url, path.c_str()) != S_OK) {
         out.Append(kLookupFailed);
