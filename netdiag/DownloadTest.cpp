@@ -37,11 +37,11 @@ bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
     path = claim.Path();
 
     const DWORD start = ::GetTickCount();
-    const HRESULT hr = UrlDownloadToFile(url, path.c_str());
-    if (hr != S_OK) {
+    const UrlDownloadResult download = UrlDownloadToFile(url, path.c_str());
+    const DownloadVerdict verdict = JudgeDownload(download.result, download.httpStatus, download.lastError);
+    if (!verdict.succeeded) {
         const DWORD end = ::GetTickCount();
-        const DWORD code = ::GetLastError();
-        out.Append(DownloadFailureLine(code, start, end));
+        out.Append(DownloadFailureLine(verdict.failureCode, start, end));
         out.Append(kSectionSeparator);
         return false;
     }

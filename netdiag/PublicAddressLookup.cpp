@@ -46,7 +46,8 @@ bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
         return false;
     }
     path = claim.Path();
-    if (UrlDownloadToFile(url, path.c_str()) != S_OK) {
+    const UrlDownloadResult download = UrlDownloadToFile(url, path.c_str());
+    if (!JudgeDownload(download.result, download.httpStatus, download.lastError).succeeded) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
         return false;

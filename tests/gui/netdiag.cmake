@@ -23,8 +23,11 @@ endfunction()
 # Long enough for three pings of this machine; the short bound ends while a test holds its ping stand-ins.
 rk_loopback_layout(loopback 30000 rk_sample_engine)
 rk_loopback_layout(loopback_short 1000)
+# The update file from the test run's nginx.
+rk_loopback_layout(nginx 30000)
+target_compile_definitions(RekkorLoopback_nginx PRIVATE RK_LOOPBACK_UPDATE_PORT=${RK_NGINX_PORT})
 
 add_executable(rk_test_gui_netdiag NetDiagnosisGuiTests.cpp)
 target_link_libraries(rk_test_gui_netdiag PRIVATE rk_test_main rk_gui_driver iphlpapi)
-add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_sample rk_console_standin)
-rk_add_wine_test(NAME gui_netdiag TARGET rk_test_gui_netdiag GUI TEMP_FILES)
+add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_nginx rk_e2e_sample rk_console_standin)
+rk_add_wine_test(NAME gui_netdiag TARGET rk_test_gui_netdiag GUI TEMP_FILES NGINX)
