@@ -19,11 +19,8 @@ error_log "$dir/error.log";
 events { worker_connections 64; }
 http {
   access_log "$dir/access.log";
-  client_body_temp_path "$dir/temp/body";
-  proxy_temp_path "$dir/temp/proxy";
-  fastcgi_temp_path "$dir/temp/fastcgi";
-  uwsgi_temp_path "$dir/temp/uwsgi";
-  scgi_temp_path "$dir/temp/scgi";
+  client_body_temp_path "$dir/temp/body"; proxy_temp_path "$dir/temp/proxy"; fastcgi_temp_path "$dir/temp/fastcgi";
+  uwsgi_temp_path "$dir/temp/uwsgi"; scgi_temp_path "$dir/temp/scgi";
   server {
     listen 127.0.0.1:$port;
     root "$dir/root";
@@ -57,5 +54,3 @@ fi
 export RK_NGINX_PORT="$port"
 export RK_NGINX_ROOT="Z:${dir//\//\\}\\root"
 "$(dirname "$0")/wine-test.sh" "$build" "$@"
-status=$?
-exit $status

@@ -25,7 +25,8 @@ rk_loopback_layout(loopback 30000 rk_sample_engine)
 rk_loopback_layout(loopback_short 1000)
 # The update file from the test run's nginx.
 rk_loopback_layout(nginx 30000)
-target_compile_definitions(RekkorLoopback_nginx PRIVATE RK_LOOPBACK_UPDATE_PORT=${RK_NGINX_PORT})
+target_compile_definitions(RekkorLoopback_nginx PRIVATE
+  RK_LOOPBACK_UPDATE_URL="http://127.0.0.1:${RK_NGINX_PORT}/mirelon/mirelonup35.ini")
 
 add_executable(rk_test_gui_netdiag NetDiagnosisGuiTests.cpp)
 target_link_libraries(rk_test_gui_netdiag PRIVATE rk_test_main rk_gui_driver iphlpapi)

@@ -85,14 +85,12 @@ TEST_CASE("download lines") {
     }
     SUBCASE("an error status fails the download and names it; else the last error, else the result") {
         struct Case { int32_t result; uint32_t status, lastError; bool succeeded; uint32_t code; };
-        for (const Case c : {Case{0, 200, 0, true, 0}, Case{0, 0, 0, true, 0}, Case{0, 399, 5, true, 0},
-                             Case{0, 404, 0, false, 404}, Case{int32_t(0x800C0008), 500, 12029, false, 500},
-                             Case{int32_t(0x800C0008), 0, 12029, false, 12029},
-                             Case{int32_t(0x800C0008), 0, 0, false, 0x800C0008u}}) {
-            CAPTURE(c.status);
-            CAPTURE(c.lastError);
+        const int32_t kRefused = int32_t(0x800C0008);
+        for (const Case c : {Case{0, 200, 0, true, 0}, Case{0, 0, 0, true, 0}, Case{0, 399, 5, true, 0}, Case{0, 404, 0, false, 404},
+                             Case{kRefused, 500, 12029, false, 500}, Case{kRefused, 0, 12029, false, 12029},
+                             Case{kRefused, 0, 0, false, 0x800C0008u}}) {
             const DownloadVerdict verdict = JudgeDownload(c.result, c.status, c.lastError);
-            CHECK(verdict.succeeded == c.succeeded);
+            CHECK_MESSAGE(verdict.succeeded == c.succeeded, c.status << " " << c.lastError);
             if (!c.succeeded) CHECK(verdict.failureCode == c.code);
         }
     }
