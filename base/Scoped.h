@@ -27,6 +27,8 @@ template <typename T>
 class ComPtr {
 public:
     ComPtr() = default;
+    // Takes over a reference the caller holds, such as a new object's first.
+    explicit ComPtr(T* owned) : m_p(owned) {}
     ~ComPtr() { reset(); }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;

@@ -14,12 +14,13 @@ export BUILD_DIR="$(rk_build_dir "$arch")"
 source "$ROOT/scripts/wine-env.sh"
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 # Every target is on this machine: run in a namespace with loopback only, with a wineserver of
-# its own there (the server makes the sockets).
+# its own there (the server makes the sockets), and the answering pages from an nginx there.
 wineserver -k 2>/dev/null || true
+export ROOT
 unshare --net bash -c '
   ip link set lo up
   # The console tools that the probes start complain on stderr; the figures go to stdout.
-  wine "$BUILD_DIR/bench/bench_soak.exe" "$@" 2>/dev/null
+  "$ROOT/tests/nginx-test.sh" "$BUILD_DIR" bench_soak 18090 "$BUILD_DIR/bench/bench_soak.exe" "$@" 2>/dev/null
   status=$?
   wineserver -k 2>/dev/null || true
   exit $status

@@ -29,15 +29,19 @@ bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
     // A probe abandoned at an earlier run's bound may still be downloading into this file, and
     // deletes it when done: then this one downloads to a file of its own.
     TempFileClaim claim(path.c_str());
-    if (!claim) return false;
+    if (!claim) {
+        out.Append(DownloadFailureLine(claim.Error(), 0, 0));
+        out.Append(kSectionSeparator);
+        return false;
+    }
     path = claim.Path();
 
     const DWORD start = ::GetTickCount();
-    const HRESULT hr = UrlDownloadToFile(url, path.c_str());
-    if (hr != S_OK) {
+    const UrlDownloadResult download = UrlDownloadToFile(url, path.c_str());
+    const DownloadVerdict verdict = JudgeDownload(download.result, download.httpStatus, download.lastError);
+    if (!verdict.succeeded) {
         const DWORD end = ::GetTickCount();
-        const DWORD code = ::GetLastError();
-        out.Append(DownloadFailureLine(code, start, end));
+        out.Append(DownloadFailureLine(verdict.failureCode, start, end));
         out.Append(kSectionSeparator);
         return false;
     }

@@ -40,9 +40,14 @@ bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
     }
     // As in the download test: an abandoned lookup of an earlier run may still hold the file.
     TempFileClaim claim(path.c_str());
-    if (!claim) return false;
+    if (!claim) {
+        out.Append(kLookupFailed);
+        out.Append(kSectionSeparator);
+        return false;
+    }
     path = claim.Path();
-    if (UrlDownloadToFile(url, path.c_str()) != S_OK) {
+    const UrlDownloadResult download = UrlDownloadToFile(url, path.c_str());
+    if (!JudgeDownload(download.result, download.httpStatus, download.lastError).succeeded) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
         return false;

@@ -75,6 +75,12 @@ AnsiString DownloadFailureLine(uint32_t lastError, uint32_t startTick, uint32_t 
                       static_cast<int>(elapsed));
 }
 
+DownloadVerdict JudgeDownload(int32_t result, uint32_t httpStatus, uint32_t lastError) {
+    if (httpStatus >= 400) return {false, httpStatus};
+    if (result == 0) return {true, 0};
+    return {false, lastError != 0 ? lastError : static_cast<uint32_t>(result)};
+}
+
 AnsiString DownloadSuccessLine(uint32_t startTick, uint32_t endTick, bool fileFound, uint32_t sizeLow) {
     uint32_t elapsed = endTick - startTick;
     if (elapsed == 0) elapsed = 1;

@@ -27,6 +27,14 @@ AnsiString ProxyServerLine(bool taken, const AnsiString& text);
 constexpr char kDownloadHeader[] = "[下载测试文件信息]\r\n";
 constexpr char kDownloadFileName[] = "\\downQuortest.ini";
 AnsiString DownloadFailureLine(uint32_t lastError, uint32_t startTick, uint32_t endTick);
+// What a download's outcome means for the report. An HTTP error status fails the download even
+// when the call succeeded (urlmon stores the error page and may answer S_OK). The failure code is
+// that status, else the thread's last error when there is one, else the call's own result.
+struct DownloadVerdict {
+    bool succeeded;
+    uint32_t failureCode;  // printed as a signed decimal
+};
+DownloadVerdict JudgeDownload(int32_t result, uint32_t httpStatus, uint32_t lastError);
 // fileFound false: the file was gone after a successful download (size query gave -1).
 AnsiString DownloadSuccessLine(uint32_t startTick, uint32_t endTick, bool fileFound, uint32_t sizeLow);
 

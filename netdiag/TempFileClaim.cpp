@@ -34,10 +34,16 @@ TempFileClaim::TempFileClaim(const char* path) {
     }
     // Held, or the name taken by an object of another kind: a file of a unique name beside it.
     const char* separator = std::strrchr(path, '\\');
-    if (!separator) return;
+    if (!separator) {
+        m_error = ERROR_BAD_PATHNAME;
+        return;
+    }
     const AnsiString folder(path, static_cast<size_t>(separator - path));
     char own[MAX_PATH] = {};
-    if (!::GetTempFileNameA(folder.c_str(), "rk", 0, own)) return;
+    if (!::GetTempFileNameA(folder.c_str(), "rk", 0, own)) {
+        m_error = ::GetLastError();
+        return;
+    }
     m_path = own;
     m_ownFile = true;
 }

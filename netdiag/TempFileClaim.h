@@ -27,11 +27,14 @@ public:
     explicit operator bool() const { return !m_path.empty(); }
     // The file this probe uses: the path asked for, or one of its own.
     const char* Path() const { return m_path.c_str(); }
+    // Why no file could be had: the last error of the step that failed.
+    DWORD Error() const { return m_error; }
 
 private:
     UniqueHandle m_mutex;
     bool m_owned = false;
     bool m_ownFile = false;
+    DWORD m_error = ERROR_SUCCESS;
     AnsiString m_path;
 };
 

@@ -38,14 +38,7 @@ std::string LoopbackUrl(unsigned short port, const std::string& path) {
     return prefix + path;
 }
 
-const char* Reason(int status) {
-    switch (status) {
-    case 200: return "OK";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
-    }
-}
+const char* Reason(int status) { return status == 200 ? "OK" : "Not Found"; }
 
 // Reads the request head and gives its path ("GET /path HTTP/1.1"); false when the client left.
 bool ReadRequestPath(SOCKET client, std::string& path) {
@@ -81,55 +74,6 @@ bool SendAll(SOCKET client, const std::string& bytes) {
 }
 
 }  // namespace
-
-LoopbackHttpServer::LoopbackHttpServer() { static WinsockUser winsock; }
-
-LoopbackHttpServer::~LoopbackHttpServer() {
-    if (m_listener != INVALID_SOCKET) ::closesocket(m_listener);
-    if (m_thread) {
-        ::WaitForSingleObject(m_thread, 10000);
-        ::CloseHandle(m_thread);
-    }
-}
-
-void LoopbackHttpServer::Serve(const std::string& path, int status, const std::string& body) {
-    m_routes[path] = Reply{status, body};
-}
-
-bool LoopbackHttpServer::Start() {
-    m_listener = Listen(m_port);
-    if (m_listener == INVALID_SOCKET) return false;
-    m_thread = ::CreateThread(nullptr, 0, &ThreadMain, this, 0, nullptr);
-    return m_thread != nullptr;
-}
-
-std::string LoopbackHttpServer::Url(const std::string& path) const { return LoopbackUrl(m_port, path); }
-
-int LoopbackHttpServer::RequestCount() const { return m_requests; }
-
-DWORD WINAPI LoopbackHttpServer::ThreadMain(void* self) {
-    static_cast<LoopbackHttpServer*>(self)->Run();
-    return 0;
-}
-
-void LoopbackHttpServer::Run() {
-    for (;;) {
-        SOCKET client = ::accept(m_listener, nullptr, nullptr);
-        if (client == INVALID_SOCKET) return;  // the listener was closed
-        Answer(client);
-        ::closesocket(client);
-    }
-}
-
-void LoopbackHttpServer::Answer(SOCKET client) {
-    std::string path;
-    if (!ReadRequestPath(client, path)) return;
-    ::InterlockedIncrement(&m_requests);
-    auto route = m_routes.find(path);
-    const Reply reply = route != m_routes.end() ? route->second : Reply{404, "not here"};
-    if (!SendAll(client, ResponseHead(reply.status, reply.body.size()) + reply.body)) return;
-    ::shutdown(client, SD_SEND);
-}
 
 SilentServer::SilentServer() {
     static WinsockUser winsock;

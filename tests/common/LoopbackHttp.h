@@ -1,6 +1,7 @@
 #pragma once
-// HTTP servers on 127.0.0.1 for the network probe tests, each on a thread of its own with an
-// ephemeral port. Nothing here reaches beyond this machine.
+// HTTP servers on 127.0.0.1 for the network probe tests that answer as no web server does (never,
+// or slowly), each on a thread of its own with an ephemeral port. Pages that a web server answers
+// come from nginx (LoopbackNginx.h).
 #include <winsock2.h>
 #include <windows.h>
 
@@ -9,36 +10,6 @@
 #include <vector>
 
 namespace rk_test {
-
-// Answers GET requests from a fixed table of paths; unknown paths get 404.
-class LoopbackHttpServer {
-public:
-    LoopbackHttpServer();
-    ~LoopbackHttpServer();
-    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
-    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
-
-    // Routes are set before Start.
-    void Serve(const std::string& path, int status, const std::string& body);
-    bool Start();
-    std::string Url(const std::string& path) const;
-    int RequestCount() const;
-
-private:
-    static DWORD WINAPI ThreadMain(void* self);
-    void Run();
-    void Answer(SOCKET client);
-
-    struct Reply {
-        int status;
-        std::string body;
-    };
-    std::map<std::string, Reply> m_routes;
-    SOCKET m_listener = INVALID_SOCKET;
-    HANDLE m_thread = nullptr;
-    unsigned short m_port = 0;
-    volatile LONG m_requests = 0;
-};
 
 // Accepts connections and never answers. The test closes them once it has seen what it needs.
 class SilentServer {

@@ -13,7 +13,11 @@
 
 #include "res/resource.h"
 #include "tests/common/ConsoleStandIns.h"
+<<<<<<< HEAD
 #include "tests/common/Environment.h"
+=======
+#include "tests/common/LoopbackNginx.h"
+>>>>>>> download
 #include "tests/common/Processes.h"
 #include "tests/common/SystemPlacement.h"
 #include "tests/gui/Driver.h"
@@ -148,6 +152,18 @@ TEST_CASE("a diagnosis locks the window, reports its end and follows the start-u
     CHECK(StartsWith(second, kPingHeader));
     CHECK(Count(second, kPingHeader) == 3);
     CHECK(Count(second, "[Ip Config配置信息]\r\n") == 1);
+    tool.Exit();
+}
+
+TEST_CASE("a second diagnosis downloads the changed update file afresh") {
+    DiagnosisTool tool("nginx");
+    for (int size : {1536, 2900}) {
+        CAPTURE(size);
+        REQUIRE(NginxServe("/mirelon/mirelonup35.ini", std::string(size, 'x')));
+        tool.StartDiagnosis();
+        const std::string diagnosis = tool.FinishDiagnosis(kDoneBox, kDoneStatus);
+        CHECK(diagnosis.find("文件大小" + std::to_string(size) + "字节") != std::string::npos);
+    }
     tool.Exit();
 }
 

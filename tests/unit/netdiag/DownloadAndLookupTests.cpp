@@ -1,4 +1,4 @@
-// The download test and the public address lookup against HTTP servers on 127.0.0.1.
+// The download test and the public address lookup against nginx and stalling servers on 127.0.0.1.
 // winsock2.h must come before windows.h.
 #include "tests/common/LoopbackHttp.h"
 
@@ -8,7 +8,10 @@
 
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
+#include "netdiag/TempFileClaim.h"
+#include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
+#include "tests/common/LoopbackNginx.h"
 #include "tests/common/TestPaths.h"
 #include "tests/common/Text.h"
 
@@ -53,34 +56,26 @@ DWORD WINAPI RunProbe(void* p) {
 
 }  // namespace
 
-TEST_CASE("download test against the loopback server") {
-    LoopbackHttpServer server;
-    const std::string update(1536, 'x');
-    server.Serve("/mirelon/mirelonup35.ini", 200, update);
-    REQUIRE(server.Start());
+TEST_CASE("download test against nginx") {
     const std::string local = TempFile("\\downQuortest.ini");
-
     SUBCASE("a successful download is timed and its file removed") {
+        REQUIRE(NginxServe("/mirelon/mirelonup35.ini", std::string(1536, 'x')));
         SlotWriter out;
-        CHECK(NetDiagnostics::DownloadTest(server.Url("/mirelon/mirelonup35.ini").c_str(), out) == 1);
+        CHECK(NetDiagnostics::DownloadTest(NginxUrl("/mirelon/mirelonup35.ini").c_str(), out) == 1);
         const std::string line = ResultLine(out.Text(), kDownloadHeader);
         INFO(line);
         CHECK(StartsWith(line, "测试下载Quor升级文件成功...总用时:"));
         CHECK(line.find("秒,文件大小1536字节,速度: ") != std::string::npos);
         CHECK(EndsWith(line, "K/S\r\n"));
         CHECK_FALSE(FileExists(local));
-        CHECK(server.RequestCount() == 1);
     }
-    SUBCASE("an HTTP error status still delivers a page") {
-        // Wine's urlmon reports S_OK for an error status and stores the error page, so the probe
-        // times that page ("not here") like any other file.
+    SUBCASE("an HTTP error status fails with that status") {
         SlotWriter out;
-        CHECK(NetDiagnostics::DownloadTest(server.Url("/mirelon/missing.ini").c_str(), out) == 1);
+        CHECK(NetDiagnostics::DownloadTest(NginxUrl("/mirelon/missing.ini").c_str(), out) == 0);
         const std::string line = ResultLine(out.Text(), kDownloadHeader);
         INFO(line);
-        CHECK(StartsWith(line, "测试下载Quor升级文件成功...总用时:"));
-        CHECK(line.find("秒,文件大小8字节,速度: ") != std::string::npos);
-        CHECK_FALSE(FileExists(local));
+        CHECK(StartsWith(line, "测试下载Quor升级文件失败: 404...失败耗时:"));
+        CHECK(EndsWith(line, "毫秒\r\n"));
     }
     ::DeleteFileA(local.c_str());
 }
@@ -92,6 +87,7 @@ TEST_CASE("download test against a port without a server") {
     const std::string line = ResultLine(out.Text(), kDownloadHeader);
     INFO(line);
     CHECK(StartsWith(line, "测试下载Quor升级文件失败: "));
+    CHECK_FALSE(StartsWith(line, "测试下载Quor升级文件失败: 0..."));  // a code that tells something
     ::DeleteFileA(TempFile("\\downQuortest.ini").c_str());
 }
 
@@ -116,10 +112,8 @@ TEST_CASE("a probe stopped while the server stays silent leaves its header") {
     // The request is out and unanswered: the probe has written its header and nothing more.
     CHECK(slot.Seal() == (probe == 0 ? kDownloadHeader : kLookupHeader));
     // The next run's probe, against a working server, does not wait for the stalled one.
-    LoopbackHttpServer working;
-    working.Serve("/mirelon/mirelonup35.ini", 200, kLookupPage);
-    REQUIRE(working.Start());
-    const std::string workingUrl = working.Url("/mirelon/mirelonup35.ini");
+    REQUIRE(NginxServe("/mirelon/mirelonup35.ini", kLookupPage));
+    const std::string workingUrl = NginxUrl("/mirelon/mirelonup35.ini");
     SlotWriter laterOut;
     ProbeRun later{workingUrl.c_str(), &laterOut, run.probe, false};
     UniqueHandle laterThread(::CreateThread(nullptr, 0, &RunProbe, &later, 0, nullptr));
@@ -135,19 +129,16 @@ TEST_CASE("a probe stopped while the server stays silent leaves its header") {
     ::DeleteFileA(TempFile("\\downQuortest.ini").c_str());
 }
 
-TEST_CASE("public address lookup against the loopback server") {
-    LoopbackHttpServer server;
-    server.Serve("/", 200, kLookupPage);
-    server.Serve("/zero", 200, std::string("<i>查询结果1</span></p>") + '\0' + "<i>查询结果2</span></p>");
-    server.Serve("/open", 200, "<i>查询结果1 and no end");
-    server.Serve("/empty", 200, "");
-    server.Serve("/error", 500, "<html>server error</html>");
-    REQUIRE(server.Start());
+TEST_CASE("public address lookup against nginx") {
+    REQUIRE(NginxServe("/index.html", kLookupPage));
+    REQUIRE(NginxServe("/zero", std::string("<i>查询结果1</span></p>") + '\0' + "<i>查询结果2</span></p>"));
+    REQUIRE(NginxServe("/open", "<i>查询结果1 and no end"));
+    REQUIRE(NginxServe("/empty", ""));
     const std::string local = TempFile("\\Quoripseeker.ini");
 
     auto lookup = [&](const char* path, int32_t expected) {
         SlotWriter out;
-        CHECK(NetDiagnostics::PublicAddressLookup(server.Url(path).c_str(), out) == expected);
+        CHECK(NetDiagnostics::PublicAddressLookup(NginxUrl(path).c_str(), out) == expected);
         return out.Text();
     };
     SUBCASE("two blocks, blanks removed") {
@@ -162,10 +153,8 @@ TEST_CASE("public address lookup against the loopback server") {
         CHECK(lookup("/empty", 1) == std::string(kLookupHeader) + kSeparator);
         CHECK_FALSE(FileExists(local));
     }
-    SUBCASE("an HTTP error page holds no result") {
-        // Stored like any page (see the download test above), it has no result block.
-        CHECK(lookup("/error", 1) == std::string(kLookupHeader) + kSeparator);
-        CHECK_FALSE(FileExists(local));
+    SUBCASE("an HTTP error status is a failed lookup") {
+        CHECK(lookup("/error", 0) == std::string(kLookupHeader) + "\r\n连接IpSeeker失败\r\n" + kSeparator);
     }
     SUBCASE("a failed download") {
         const std::string url = "http://127.0.0.1:" + std::to_string(rk_test::ClosedLoopbackPort()) + "/";
@@ -174,4 +163,25 @@ TEST_CASE("public address lookup against the loopback server") {
         CHECK(out.Text() == std::string(kLookupHeader) + "\r\n连接IpSeeker失败\r\n" + kSeparator);
     }
     ::DeleteFileA(local.c_str());
+}
+
+TEST_CASE("a probe that can have no temp file ends its section with the failure") {
+    // The name is held by this thread, and no file of the probe's own can be made beside it.
+    EnvironmentOverride tmp("TMP", "C:\\rk-no-such-folder\\"), temp("TEMP", "C:\\rk-no-such-folder\\");
+    bool download = true;
+    SUBCASE("download test") { download = true; }
+    SUBCASE("public address lookup") { download = false; }
+    TempFileClaim held((TempFolder() + (download ? "\\downQuortest.ini" : "\\Quoripseeker.ini")).c_str());
+    REQUIRE(held);
+    SlotWriter out;
+    const std::string url = NginxUrl("/");
+    ProbeRun run{url.c_str(), &out, download ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, true};
+    UniqueHandle thread(::CreateThread(nullptr, 0, &RunProbe, &run, 0, nullptr));
+    REQUIRE(::WaitForSingleObject(thread.get(), 20000) == WAIT_OBJECT_0);
+    CHECK_FALSE(run.result);
+    const std::string line = ResultLine(out.Text(), download ? kDownloadHeader : kLookupHeader);
+    INFO(line);
+    // The download's code is the claim's error, which is never 0.
+    CHECK((download ? StartsWith(line, "测试下载Quor升级文件失败: ") && !StartsWith(line, "测试下载Quor升级文件失败: 0...")
+                    : line == "\r\n连接IpSeeker失败\r\n"));
 }

@@ -1,7 +1,6 @@
 // A whole diagnosis with every probe real, aimed at this machine: the update file and the lookup
-// page come from a loopback server of the test's own.
+// page come from the test run's nginx.
 #include <doctest/doctest.h>
-#include <winsock2.h>  // before windows.h, which the project headers bring in
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +15,7 @@
 #include "tests/common/ExpectedText.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/common/TestPaths.h"
-#include "tests/common/LoopbackHttp.h"
+#include "tests/common/LoopbackNginx.h"
 
 using namespace rk;
 using namespace rk_test;
@@ -48,7 +47,6 @@ size_t StackDepthOf(const ProbeWork& work, ProbeRun& run) {
 
 // A whole diagnosis of this machine, with a 1536-byte update file and a lookup page served here.
 struct ServedDiagnosis {
-    LoopbackHttpServer server;
     NetDiagnostics record;
     AnsiString out;
     size_t depths[kProbeThreadCount] = {};
@@ -56,11 +54,11 @@ struct ServedDiagnosis {
     size_t Deepest() const { return *std::max_element(depths, depths + kProbeThreadCount); }
 
     bool Run() {
-        server.Serve("/mirelon/mirelonup35.ini", 200, AnsiString(1536, 'u'));
-        server.Serve("/", 200, "<p><span>>查询结果1: 127.0.0.1&nbsp;本机</span></p>");
-        if (!server.Start()) return false;
-        const AnsiString updateUrl = server.Url("/mirelon/mirelonup35.ini");
-        const AnsiString lookupUrl = server.Url("/");
+        if (!NginxServe("/mirelon/mirelonup35.ini", AnsiString(1536, 'u')) ||
+            !NginxServe("/index.html", "<p><span>>查询结果1: 127.0.0.1&nbsp;本机</span></p>"))
+            return false;
+        const AnsiString updateUrl = NginxUrl("/mirelon/mirelonup35.ini");
+        const AnsiString lookupUrl = NginxUrl("/");
         NetTargets targets = LoopbackTargets(120000);
         targets.updateFileUrl = updateUrl.c_str();
         targets.publicAddressUrl = lookupUrl.c_str();
@@ -94,7 +92,7 @@ TEST_CASE("a full diagnosis against loopback targets shows every section in its 
     }
     CHECK(out.find("网络诊断超时") == AnsiString::npos);
     CHECK(record.slots[2].empty());
-    // The probes that talk HTTP got real answers from the loopback server.
+    // The probes that talk HTTP got real answers from nginx.
     CHECK(record.slots[4].find("测试下载Quor升级文件成功...") != AnsiString::npos);
     CHECK(record.slots[4].find("文件大小1536字节") != AnsiString::npos);
     CHECK(record.slots[9] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" +

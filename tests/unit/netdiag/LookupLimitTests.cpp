@@ -1,8 +1,5 @@
 // The public address lookup reads only the first kLookupPageLimit bytes of the page it downloads,
-// against a loopback server sending pages around that size.
-// winsock2.h must come before windows.h.
-#include "tests/common/LoopbackHttp.h"
-
+// against nginx serving pages around that size.
 #include <doctest/doctest.h>
 
 #include <string>
@@ -10,6 +7,7 @@
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
 #include "tests/common/ExpectedText.h"
+#include "tests/common/LoopbackNginx.h"
 #include "tests/common/TestPaths.h"
 
 using namespace rk;
@@ -30,18 +28,16 @@ std::string PadTo(std::string page, size_t size) {
 
 TEST_CASE("the lookup reads the page up to its limit") {
     REQUIRE(kLookupPageLimit == 1048576);
-    LoopbackHttpServer server;
     // The block's end marker ends on the limit's last byte.
-    server.Serve("/edge", 200, PadTo("", kLookupPageLimit - kBlock.size()) + kBlock + "<p>查询结果：past</span></p>");
+    REQUIRE(NginxServe("/edge", PadTo("", kLookupPageLimit - kBlock.size()) + kBlock + "<p>查询结果：past</span></p>"));
     // A block that starts inside the limit and ends beyond it.
-    server.Serve("/straddle", 200, PadTo(kBlock, kLookupPageLimit - 8) + kBlock);
+    REQUIRE(NginxServe("/straddle", PadTo(kBlock, kLookupPageLimit - 8) + kBlock));
     // A block wholly past the limit.
-    server.Serve("/late", 200, PadTo("", kLookupPageLimit) + kBlock);
-    REQUIRE(server.Start());
+    REQUIRE(NginxServe("/late", PadTo("", kLookupPageLimit) + kBlock));
 
     auto lookup = [&](const char* path) {
         SlotWriter out;
-        CHECK(NetDiagnostics::PublicAddressLookup(server.Url(path).c_str(), out));
+        CHECK(NetDiagnostics::PublicAddressLookup(NginxUrl(path).c_str(), out));
         return out.Text();
     };
     CHECK(lookup("/edge") == std::string(kHeader) + ">查询结果：1.2.3.4\r\n" + kSeparator);

@@ -9,6 +9,7 @@
 #include "base/Handle.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
+#include "tests/common/LoopbackNginx.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/common/ProcessMemory.h"
 
@@ -97,12 +98,11 @@ SoakFigures RunSoak(int runs, DWORD boundMs) {
     SoakFigures figures;
     figures.atStart = MeasureThisProcess();
 
-    LoopbackHttpServer answering;
-    answering.Serve("/mirelon/mirelonup35.ini", 200, std::string(1536, 'u'));
-    answering.Serve("/", 200, "<p><span>>查询结果: 127.0.0.1</span></p>");
-    if (!answering.Start()) return figures;
-    const std::string updateUrl = answering.Url("/mirelon/mirelonup35.ini");
-    const std::string lookupUrl = answering.Url("/");
+    if (!NginxServe("/mirelon/mirelonup35.ini", std::string(1536, 'u')) ||
+        !NginxServe("/index.html", "<p><span>>查询结果: 127.0.0.1</span></p>"))
+        return figures;
+    const std::string updateUrl = NginxUrl("/mirelon/mirelonup35.ini");
+    const std::string lookupUrl = NginxUrl("/");
     rk::NetTargets normal = LoopbackTargets(60000);
     normal.updateFileUrl = updateUrl.c_str();
     normal.publicAddressUrl = lookupUrl.c_str();
