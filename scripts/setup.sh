@@ -5,11 +5,7 @@ set -euo pipefail
 
 PACKAGES=(cmake make python3 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine32:i386 wine64
           xvfb xauth fonts-wqy-microhei locales doctest-dev imagemagick x11-utils iproute2 util-linux
-<<<<<<< HEAD
-          g++ clang libclang-rt-14-dev llvm python3-pefile libssl-dev openssl osslsigncode)
-=======
-          g++ clang libclang-rt-14-dev llvm python3-pefile libssl-dev nginx-light)
->>>>>>> download
+          g++ clang libclang-rt-14-dev llvm python3-pefile libssl-dev openssl osslsigncode nginx-light)
 
 fail() { echo "setup: $*" >&2; exit 1; }
 trap 'fail "a set-up step failed (line $LINENO: $BASH_COMMAND); see the messages above"' ERR

@@ -13,11 +13,8 @@
 
 #include "res/resource.h"
 #include "tests/common/ConsoleStandIns.h"
-<<<<<<< HEAD
 #include "tests/common/Environment.h"
-=======
 #include "tests/common/LoopbackNginx.h"
->>>>>>> download
 #include "tests/common/Processes.h"
 #include "tests/common/SystemPlacement.h"
 #include "tests/gui/Driver.h"
