@@ -69,6 +69,7 @@ bool ReportDialog::OnInit() {
     // A WM_QUIT, which any program can post to this thread, ends the wait dialog's loop without
     // the worker's word: then there is no whole report to show, and the tool ends.
     if (!job->finished) {
+        m_withoutReport = true;
         End(IDCANCEL);
         return true;
     }
@@ -121,8 +122,13 @@ bool ReportDialog::OnButtonClicked(int id) {
     }
 }
 
-bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool ReportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
+    case WM_WINDOWPOSCHANGING:
+        // Windows never shows a dialog that ended in WM_INITDIALOG; Wine shows a visible
+        // template's window all the same, here with no report in it.
+        if (m_withoutReport) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return false;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;
         {

@@ -50,6 +50,7 @@ private:
     void OnNetDiagnosisProgress(WPARAM finished);
 
     AnsiString m_reportText;  // the start-up worker's report, once it has finished
+    bool m_withoutReport = false;  // ended before the worker finished: never shown
     Window m_reportEdit;
     Window m_progress;
     int m_progressShown = 0;  // probes the bar shows as finished

@@ -231,6 +231,32 @@ TEST_CASE("the wait dialog ignores its close box, Enter and Esc until the report
     ::CloseHandle(release);
 }
 
+TEST_CASE("a WM_QUIT posted to the wait dialog's thread shows no report but the engine's whole one") {
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEngineRelease");
+    REQUIRE(release != nullptr);
+    ::ResetEvent(release);
+    AppProcess process;
+    REQUIRE(process.Start(Layout("blocking")));
+    HWND wait = nullptr;
+    REQUIRE(WaitUntil([&] { return (wait = FindDialogWithText(process.Pid(), kWaitText)) != nullptr; }));
+    ::PostThreadMessageA(::GetWindowThreadProcessId(wait, nullptr), WM_QUIT, 0, 0);
+    // Until the tool ends, any main window it shows holds the engine's whole report. Looked for
+    // without pause: a window shown and torn down at once lives only for a moment.
+    std::vector<std::string> shown;
+    const DWORD start = ::GetTickCount();
+    while (process.Running() && ::GetTickCount() - start < kWaitMs) {
+        if (HWND main = FindMainWindow(process.Pid())) shown.push_back(ItemText(main, IDC_REPORT_EDIT));
+        if (!::IsWindow(wait)) ::SetEvent(release);
+    }
+    for (const std::string& report : shown) CHECK(report.compare(0, 10, "released\r\n") == 0);
+    if (process.Running()) Click(FindMainWindow(process.Pid()), IDCANCEL);
+    CHECK(process.WaitExit());
+    DWORD code = 1;
+    CHECK(::GetExitCodeProcess(process.Handle(), &code));
+    CHECK(code == 0);
+    ::CloseHandle(release);
+}
+
 TEST_CASE("Rekkor.exe carries version 2.0.1.1 and its manifest") {
     std::string exe = Layout("none");
     DWORD handle = 0;
