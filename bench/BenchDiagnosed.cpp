@@ -130,6 +130,21 @@ std::map<void*, std::string> ModuleNames(DWORD pid) {
     return names;
 }
 
+// Pages of a committed region holding anything but zeros. Wine commits a thread's whole stack;
+// Windows commits only the pages a thread has used, which are these (a stack is zero-filled).
+SIZE_T PagesInUse(HANDLE process, const MEMORY_BASIC_INFORMATION& region) {
+    SIZE_T used = 0;
+    std::vector<char> page(4096);
+    for (SIZE_T at = 0; at < region.RegionSize; at += page.size()) {
+        SIZE_T read = 0;
+        if (!::ReadProcessMemory(process, static_cast<const char*>(region.BaseAddress) + at, page.data(), page.size(),
+                                 &read) || read != page.size())
+            continue;
+        if (std::any_of(page.begin(), page.end(), [](char c) { return c != 0; })) used += page.size();
+    }
+    return used;
+}
+
 Snapshot Take(HANDLE process, DWORD pid) {
     Snapshot shot;
     PROCESS_MEMORY_COUNTERS counters = {};
@@ -150,6 +165,11 @@ Snapshot Take(HANDLE process, DWORD pid) {
                 auto known = privateNames.find(region.AllocationBase);
                 // Other private allocations by size: the heaps' further blocks and the large ones.
                 name = known != privateNames.end() ? known->second : "other private at " + Hex(region.AllocationBase);
+                if (name.compare(0, 6, "stack ") == 0) {
+                    Owned& inUse = shot.owners[name + ", pages in use"];
+                    inUse.kind = "in-use";
+                    inUse.bytes += PagesInUse(process, region);
+                }
             } else if (region.Type == MEM_IMAGE) {
                 kind = "image";
                 auto module = modules.find(region.AllocationBase);
