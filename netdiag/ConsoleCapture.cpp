@@ -42,6 +42,45 @@ bool IsHostName(const char* host) {
     return true;
 }
 
+// What is read of a tool's file while the tool may still be writing it, at the bound.
+constexpr size_t kPendingReadLimit = 1048576;
+// How long the file of an ended tool is given to be let go of: a tool the run ended may still be
+// closing it a moment after its command interpreter has gone.
+constexpr DWORD kDeleteGraceMs = 2000;
+constexpr DWORD kDeleteRetryMs = 50;
+
+// The file's text, read in chunks, each up to its first zero byte; up to `limit` bytes. False when
+// the file does not open. Any sharing: the tool may still be writing, or its probe deleting.
+bool ReadCapturedText(const char* path, size_t limit, AnsiString& text) {
+    UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char chunk[kCaptureChunkSize];
+    for (size_t total = 0; total < limit;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) break;
+        const void* zero = std::memchr(chunk, 0, read);
+        size_t textLength = zero ? static_cast<const char*>(zero) - chunk : read;
+        if (textLength > limit - total) textLength = limit - total;
+        text.append(chunk, textLength);
+        total += read;
+        if (read < sizeof chunk) break;
+    }
+    return true;
+}
+
+// Deletes the file once nobody holds it, waiting a bounded while for an ended tool to let go.
+void DeleteWhenFree(const char* path) {
+    const DWORD start = ::GetTickCount();
+    while (!::DeleteFileA(path)) {
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+            ::GetTickCount() - start >= kDeleteGraceMs)
+            return;
+        ::Sleep(kDeleteRetryMs);
+    }
+}
+
 }  // namespace
 
 bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempDir, const char* systemDir,
@@ -80,31 +119,33 @@ bool CaptureCommand(const char* header, const char* commandLine, const char* tem
     size_t length = std::strlen(commandLine);
     if (length >= sizeof command) return false;
     std::memcpy(command, commandLine, length + 1);
-    if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    // Suspended until it has joined the run's tools, so nothing it starts escapes them.
+    if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                          &process))
         return false;
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
+    if (!out.AdoptTool(processHandle.get())) return false;
+    // Cut off at the bound, the section holds what the tool has written by then.
+    const AnsiString path = tempPath;
+    out.Follow([path] {
+        AnsiString text;
+        ReadCapturedText(path.c_str(), kPendingReadLimit, text);
+        return text;
+    });
+    if (::ResumeThread(threadHandle.get()) == static_cast<DWORD>(-1)) {
+        ::TerminateProcess(processHandle.get(), 1);
+        return false;
+    }
     // A command that outlasts its bound leaves the section at its header: its file is still open.
     if (::WaitForSingleObject(processHandle.get(), waitMs) != WAIT_OBJECT_0) return false;
     processHandle.reset();
     threadHandle.reset();
 
-    {
-        UniqueFile file(::CreateFileA(tempPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        char chunk[kCaptureChunkSize];
-        for (;;) {
-            DWORD read = 0;
-            if (!::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) break;
-            // The text of a chunk ends at its first zero byte, if it has one.
-            const void* zero = std::memchr(chunk, 0, read);
-            size_t textLength = zero ? static_cast<const char*>(zero) - chunk : read;
-            out.Append(AnsiString(chunk, textLength));
-            if (read < sizeof chunk) break;
-        }
-    }
-    ::DeleteFileA(tempPath);
+    AnsiString text;
+    if (!ReadCapturedText(tempPath, static_cast<size_t>(-1), text)) return false;
+    out.Append(text);
+    DeleteWhenFree(tempPath);
     out.Append(kSectionSeparator);
     return true;
 }

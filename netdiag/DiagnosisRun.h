@@ -10,6 +10,7 @@
 #include "base/AnsiString.h"
 #include "base/Handle.h"
 #include "base/Scoped.h"
+#include "netdiag/ConsoleTools.h"
 #include "netdiag/DiagnosisText.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SlotWriter.h"
@@ -32,7 +33,8 @@ public:
     const char* PublicAddressUrl() const { return m_publicAddressUrl.c_str(); }
     // What is left of the run's bound, counted from the run's start.
     DWORD RemainingMs() const;
-    // Seals every slot into `slots`: the probes still running write nowhere from then on.
+    // Seals every slot into `slots`: the probes still running write nowhere from then on. Then
+    // ends the console tools the run started.
     void End(AnsiString (&slots)[kResultSlotCount]);
     // Counts a probe that has finished its work and tells the run's listener the new count; a
     // probe that finishes after the run has ended is not counted.
@@ -57,6 +59,7 @@ private:
     ProbeProgress m_progress;
     int m_finished = 0;
     bool m_over = false;  // under m_progressLock
+    ConsoleTools m_tools;  // before the slots, which point at it
     SharedSlot m_slots[kResultSlotCount];
     AnsiString m_hosts[kProbeHostCount];
     AnsiString m_updateFileUrl;

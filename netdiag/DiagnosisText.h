@@ -11,6 +11,12 @@ constexpr int kOutputSlotCount = 15;
 // Slots in the order they are joined; slot 2 is never output.
 extern const int kOutputOrder[kOutputSlotCount];
 extern const char kTimeoutLine[];
+// Closes the section of a probe that had not finished at the bound.
+extern const char kCutLine[];
+
+// A section cut off at the bound: what it held, on a line of its own, then the cut line and the
+// separator. Nothing written gives nothing.
+AnsiString CutSection(const AnsiString& partial);
 
 // Joins the slots in the output order, behind the timeout line when the bound was reached.
 AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool timedOut);

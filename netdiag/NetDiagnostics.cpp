@@ -71,14 +71,10 @@ DWORD WINAPI ProbeThread(LPVOID param) {
 
 using HostCapture = bool (*)(const char* host, SlotWriter& out);
 
-// Ping and tracert fill a text of their own and store it whole at the end, so a probe stopped at
-// the bound leaves its slot empty instead of half a section.
-ProbeWork WholeCapture(HostCapture capture, int hostIndex, int slot) {
+ProbeWork HostProbe(HostCapture capture, int hostIndex, int slot) {
     return [capture, hostIndex, slot](ProbeRun& run) {
-        AnsiString host = run.Host(hostIndex);
-        SlotWriter local;
-        capture(host.c_str(), local);
-        run.Slot(slot).Store(local.Text());
+        SlotWriter text(&run.Slot(slot));
+        capture(run.Host(hostIndex), text);
     };
 }
 
@@ -91,6 +87,7 @@ ProbeRun::ProbeRun(const NetTargets& targets)
       m_boundMs(targets.timeoutMs) {
     for (int i = 0; i < kProbeHostCount; ++i) m_hosts[i] = OrEmpty(targets.hosts[i]);
     for (ThreadStart& start : m_threads) start.run = this;
+    for (SharedSlot& slot : m_slots) slot.SetTools(&m_tools);
     TheLiveRuns().Add();
 }
 
@@ -107,7 +104,9 @@ void ProbeRun::End(AnsiString (&slots)[kResultSlotCount]) {
         LockGuard lock(m_progressLock);
         m_over = true;
     }
+    // Sealed first: a tool's file is read before the tool is ended and its probe deletes it.
     for (int i = 0; i < kResultSlotCount; ++i) slots[i] = m_slots[i].Seal();
+    m_tools.EndAll();
 }
 
 void ProbeRun::ProbeFinished() {
@@ -152,8 +151,8 @@ RunPlan ProductPlan() {
         SlotWriter text(&run.Slot(15));
         N::CaptureNetStat(text);
     };
-    plan.threads[2] = WholeCapture(&N::CapturePing, 0, 1);
-    plan.threads[3] = WholeCapture(&N::CaptureTracert, 0, 5);
+    plan.threads[2] = HostProbe(&N::CapturePing, 0, 1);
+    plan.threads[3] = HostProbe(&N::CaptureTracert, 0, 5);
     plan.threads[4] = [](ProbeRun& run) {
         {
             SlotWriter text(&run.Slot(3));
@@ -162,17 +161,17 @@ RunPlan ProductPlan() {
         SlotWriter text(&run.Slot(8));
         N::FirewallReport(text);
     };
-    plan.threads[5] = WholeCapture(&N::CapturePing, 1, 7);
-    plan.threads[6] = WholeCapture(&N::CaptureTracert, 1, 6);
-    plan.threads[7] = WholeCapture(&N::CaptureTracert, 3, 11);
-    plan.threads[8] = WholeCapture(&N::CaptureTracert, 4, 12);
-    plan.threads[9] = WholeCapture(&N::CaptureTracert, 5, 13);
-    plan.threads[10] = WholeCapture(&N::CapturePing, 2, 10);
+    plan.threads[5] = HostProbe(&N::CapturePing, 1, 7);
+    plan.threads[6] = HostProbe(&N::CaptureTracert, 1, 6);
+    plan.threads[7] = HostProbe(&N::CaptureTracert, 3, 11);
+    plan.threads[8] = HostProbe(&N::CaptureTracert, 4, 12);
+    plan.threads[9] = HostProbe(&N::CaptureTracert, 5, 13);
+    plan.threads[10] = HostProbe(&N::CapturePing, 2, 10);
     plan.threads[11] = [](ProbeRun& run) {
         SlotWriter text(&run.Slot(9));
         N::PublicAddressLookup(run.PublicAddressUrl(), text);
     };
-    plan.threads[12] = WholeCapture(&N::CaptureTracert, 2, 14);
+    plan.threads[12] = HostProbe(&N::CaptureTracert, 2, 14);
     // urlmon and WinINet run proxy scripts and other vendors' network hooks on these threads: the
     // stack a thread usually has (Windows commits only the pages used).
     plan.stackReserve[0] = kForeignCodeStackReserve;
@@ -219,8 +218,9 @@ bool RunPlanned(NetDiagnostics& record, AnsiString& out, const NetTargets& targe
         timedOut = wait == WAIT_TIMEOUT || wait == WAIT_FAILED;
     }
 
-    // Sealing cuts every probe still running off its slot: what it had completed stays, and its
-    // later writes go nowhere. Its thread runs on, unwaited, holding its reference to the state.
+    // Sealing cuts every probe still running off its slot: what it had written stays, marked cut,
+    // and its later writes go nowhere. Its thread runs on, unwaited, holding its reference to the
+    // state; the console tools of the run end here.
     run->End(record.slots);
     out = AssembleDiagnosis(record.slots, timedOut);
     return !timedOut;

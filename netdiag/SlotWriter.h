@@ -5,16 +5,23 @@
 // process heap's lock would freeze every later allocation). A probe writes through a SlotWriter
 // whose every completed write is published to a shared slot under that slot's lock. When the run
 // stops waiting, it seals every slot: the slot keeps what was complete at that moment, and later
-// writes of the abandoned probe go nowhere. The shared slots outlive the run for as long as any
-// probe thread still holds them.
+// writes of the abandoned probe go nowhere. A section still being written when it is sealed is
+// kept with what it holds, closed by the cut line. The shared slots outlive the run for as long
+// as any probe thread still holds them.
 #include <windows.h>
+
+#include <functional>
 
 #include "base/AnsiString.h"
 #include "base/Scoped.h"
 
 namespace rk {
 
+class ConsoleTools;
 class SharedSlot;
+
+// What a probe has gathered beyond its published text, asked for when its slot is sealed.
+using PendingText = std::function<AnsiString()>;
 
 class SlotWriter {
 public:
@@ -22,6 +29,8 @@ public:
     SlotWriter() = default;
     // A text that publishes into a shared slot.
     explicit SlotWriter(SharedSlot* slot) : m_slot(slot) {}
+    // The probe is done with its section, whatever it holds.
+    ~SlotWriter();
     SlotWriter(const SlotWriter&) = delete;
     SlotWriter& operator=(const SlotWriter&) = delete;
 
@@ -31,6 +40,11 @@ public:
     void AppendFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // What this probe has written so far.
     const AnsiString& Text() const { return m_text; }
+    // Until the next write, a seal adds what `pending` gives behind the text.
+    void Follow(PendingText pending);
+    // Hands a console tool, created suspended, to the run that owns the slot. False when that
+    // run is over: the tool has been ended. A standalone text lets every tool run.
+    bool AdoptTool(HANDLE process);
 
 private:
     void Publish();
@@ -46,15 +60,25 @@ public:
     SharedSlot(const SharedSlot&) = delete;
     SharedSlot& operator=(const SharedSlot&) = delete;
 
-    // Replaces the slot's text unless the slot is sealed.
+    // The run's console tools, for the probes that start them.
+    void SetTools(ConsoleTools* tools) { m_tools = tools; }
+    ConsoleTools* Tools() const { return m_tools; }
+
+    // Replaces the slot's text unless the slot is sealed; the section is unfinished until Finish.
     void Store(const AnsiString& text);
-    // Seals the slot and returns its text as it stands.
+    void Follow(PendingText pending);
+    void Finish();
+    // Seals the slot and returns its text: an unfinished section cut off where it stands.
     AnsiString Seal();
 
 private:
     CriticalSection m_lock;
     AnsiString m_text;
+    PendingText m_pending;
+    bool m_written = false;
+    bool m_finished = false;
     bool m_sealed = false;
+    ConsoleTools* m_tools = nullptr;
 };
 
 }  // namespace rk

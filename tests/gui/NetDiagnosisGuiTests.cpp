@@ -9,12 +9,14 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <string>
 
 #include "res/resource.h"
 #include "tests/common/ConsoleStandIns.h"
 #include "tests/common/Environment.h"
 #include "tests/common/LoopbackNginx.h"
+#include "tests/common/LoopbackTargets.h"
 #include "tests/common/Processes.h"
 #include "tests/common/SystemPlacement.h"
 #include "tests/gui/Driver.h"
@@ -32,7 +34,10 @@ const char kTimedOutStatus[] = "网络诊断超时失败!!!";
 const char kTimedOutBox[] = "网络诊断超时失败!";
 const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
 const char kPingHeader[] = "[ping 命令信息]\r\n";
+const char kCutEnd[] = "(超时未完成，以上为已得到的部分)\r\n\r\n=======================================\r\n";
 const char kAboutCaption[] = "关于 Rekkor";
+
+bool StandInsRunning() { return ProcessRunning("ping.exe") || ProcessRunning("tracert.exe"); }
 
 int Progress(HWND main) { return static_cast<int>(::SendMessageA(::GetDlgItem(main, IDC_NET_PROGRESS), PBM_GETPOS, 0, 0)); }
 bool ProgressShown(HWND main) { return ::IsWindowVisible(::GetDlgItem(main, IDC_NET_PROGRESS)) != FALSE; }
@@ -186,13 +191,9 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
         tool.StartDiagnosis();
         std::string diagnosis = tool.FinishDiagnosis(kTimedOutBox, kTimedOutStatus);
         CHECK(StartsWith(diagnosis, kTimeoutLine));
-        // The pings outlast the bound, so their sections are missing.
-        CHECK(diagnosis.find("[ping") == std::string::npos);
         CHECK(Count(diagnosis, kTimeoutLine) == 1);
-        // The abandoned pings end once their commands do; the next round starts without them.
-        standIns.Release();
-        CHECK(WaitUntil([] { return !ProcessRunning("ping.exe"); }));
-        standIns.Hold();
+        // The run ended the commands it had started; the next round starts without them.
+        CHECK(WaitUntil([] { return !StandInsRunning(); }, 1000));
     }
     // Normal use afterwards: the About box, then Exit.
     ::PostMessageA(tool.main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
@@ -200,6 +201,32 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
     REQUIRE(about != nullptr);
     Click(about, IDOK);
     CHECK(WaitGone(about));
+    tool.Exit();
+}
+
+TEST_CASE("at the bound each held ping and tracert keeps what its command had printed, in its place") {
+    ConsoleStandIns standIns(ConsoleStandIns::kHeld);
+    DiagnosisTool tool("loopback_held");
+    tool.StartDiagnosis();
+    const std::string diagnosis = tool.FinishDiagnosis(kTimedOutBox, kTimedOutStatus);
+    CHECK(WaitUntil([] { return !StandInsRunning(); }, 1000));
+    REQUIRE(StartsWith(diagnosis, kTimeoutLine));
+    const rk::NetTargets targets = LoopbackTargets(0);
+    const struct { const char* tool; int host; } kHeld[] = {{"ping", 0},    {"ping", 1},    {"ping", 2},
+                                                            {"tracert", 0}, {"tracert", 1}, {"tracert", 3},
+                                                            {"tracert", 4}, {"tracert", 5}, {"tracert", 2}};
+    size_t at = std::strlen(kTimeoutLine);
+    for (const auto& held : kHeld) {
+        const std::string tool = held.tool;
+        const std::string section = "[" + tool + " 命令信息]\r\nstand-in " + tool + ".exe " + targets.hosts[held.host] +
+                                    "\r\nheld\r\n" + kCutEnd;
+        const size_t found = diagnosis.find(section, at);
+        CHECK_MESSAGE(found != std::string::npos, section);
+        if (found != std::string::npos) at = found + section.size();
+    }
+    CHECK(diagnosis.find(kPingHeader) == std::strlen(kTimeoutLine));
+    // The stopped commands' temp files went once the commands had ended.
+    CHECK(WaitUntil([] { return !FileExists(TempFolder() + "\\Quorxxtracert.txt127.0.0.1"); }));
     tool.Exit();
 }
 

@@ -23,6 +23,8 @@ endfunction()
 # Long enough for three pings of this machine; the short bound ends while a test holds its ping stand-ins.
 rk_loopback_layout(loopback 30000 rk_sample_engine)
 rk_loopback_layout(loopback_short 1000)
+# Long enough for every held stand-in to have printed its lines before the bound.
+rk_loopback_layout(loopback_held 6000)
 # The update file from the test run's nginx.
 rk_loopback_layout(nginx 30000)
 target_compile_definitions(RekkorLoopback_nginx PRIVATE
@@ -45,6 +47,6 @@ add_executable(rk_test_gui_netdiag NetDiagnosisGuiTests.cpp)
 target_link_libraries(rk_test_gui_netdiag PRIVATE rk_test_main rk_gui_driver iphlpapi ole32 uuid shell32)
 add_custom_command(TARGET rk_test_gui_netdiag POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:rk_versioned> ${CMAKE_CURRENT_BINARY_DIR}/userinit-candidate.exe)
-add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_nginx rk_e2e_sample rk_console_standin
+add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_loopback_held rk_e2e_nginx rk_e2e_sample rk_console_standin
                  rk_e2e_planted_dlls rk_versioned)
 rk_add_wine_test(NAME gui_netdiag TARGET rk_test_gui_netdiag GUI TEMP_FILES NGINX)

@@ -52,8 +52,8 @@ TEST_CASE("a normal diagnosis after one that timed out while the update file was
         NetDiagnostics first;
         AnsiString firstOut;
         REQUIRE(RunPlanned(first, firstOut, targets, DownloadAndLookup()) == 0);
-        CHECK(first.slots[4] == kDownloadHeader);
-        CHECK(first.slots[9] == kLookupHeader);
+        CHECK(first.slots[4] == CutSection(kDownloadHeader));
+        CHECK(first.slots[9] == CutSection(kLookupHeader));
 
         targets.timeoutMs = 60000;
         NetDiagnostics second;

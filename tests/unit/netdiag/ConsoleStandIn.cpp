@@ -1,6 +1,7 @@
 // Stands in for ping.exe and tracert.exe, which the tests find through PATH before the system's:
 // prints "stand-in <name> <arguments>" on its standard output, then, when REKKOR_STANDIN_HOLD names
-// an event, waits until the test sets it, so the test decides when the command ends.
+// an event, prints a line of its own without its line end (a tool cut off mid-line) and waits
+// until the test sets it, so the test decides when the command ends.
 #include <windows.h>
 
 #include <string>
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     char hold[256] = {};
     if (::GetEnvironmentVariableA("REKKOR_STANDIN_HOLD", hold, sizeof hold)) {
+        ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), "held", 4, &written, nullptr);
         if (HANDLE release = ::OpenEventA(SYNCHRONIZE, FALSE, hold)) {
             ::WaitForSingleObject(release, 120000);
             ::CloseHandle(release);

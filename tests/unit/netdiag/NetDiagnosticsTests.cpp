@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/ReportText.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/TempFileClaim.h"
 #include "tests/common/ConsoleStandIns.h"
@@ -67,15 +68,24 @@ RunPlan InstantPlan() {
 
 }  // namespace
 
-TEST_CASE("shared slots keep what was complete when sealed") {
+TEST_CASE("shared slots keep what was complete when sealed, cut off when still being written") {
+    const AnsiString cut = AnsiString("\r\n(超时未完成，以上为已得到的部分)\r\n") + kSectionSeparator;
     SharedSlot slot;
     SlotWriter text(&slot);
     text.Set("[header]\r\n");
-    text.AppendFormat("%d bytes\r\n", 42);
-    CHECK(slot.Seal() == "[header]\r\n42 bytes\r\n");
+    text.AppendFormat("%d bytes", 42);
+    text.Follow([] { return AnsiString("pending"); });
+    CHECK(slot.Seal() == "[header]\r\n42 bytespending" + cut);
     text.Append("late");
-    CHECK(text.Text() == "[header]\r\n42 bytes\r\nlate");
-    CHECK(slot.Seal() == "[header]\r\n42 bytes\r\n");
+    CHECK(text.Text() == "[header]\r\n42 byteslate");
+    CHECK(slot.Seal() == "[header]\r\n42 bytespending" + cut);
+    {
+        SharedSlot finished;
+        SlotWriter(&finished).Set("[done]\r\n");
+        CHECK(finished.Seal() == "[done]\r\n");
+    }
+    CHECK(CutSection("") == "");
+    CHECK(CutSection("[h]\r\n") == "[h]" + cut);
 
     SlotWriter standalone;
     standalone.Set("a");
@@ -196,11 +206,11 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     CHECK(elapsed >= 1400);
     CHECK(elapsed < 10000);
 
-    AnsiString routing = stopInSecondCapture ? AnsiString(kNetStatHeader) : AnsiString(kNetStatHeader) + "first table\r\n";
-    AnsiString expected = AnsiString("网络诊断超时.....\r\n\r\n") + "<1><7><10><3><0>" + kDownloadHeader + "<8><9>" + routing;
+    AnsiString routing = stopInSecondCapture ? CutSection(kNetStatHeader) : AnsiString(kNetStatHeader) + "first table\r\n";
+    AnsiString expected =
+        AnsiString("网络诊断超时.....\r\n\r\n") + "<1><7><10><3><0>" + CutSection(kDownloadHeader) + "<8><9>" + routing;
     CHECK(out == expected);
     for (int thread : kTracertThreads) CHECK(record.slots[kThreadSlots[thread][0]].empty());
-    CHECK(record.slots[4] == kDownloadHeader);
 
     // Released now, the stopped probes finish into sealed slots: nothing reaches the record.
     // Only the five probes that finished in time were counted, then or later.
@@ -208,7 +218,7 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     ::SetEvent(gate[0]);
     CHECK(WaitNoLiveRuns());
     CHECK(lastCount == 5);
-    CHECK(record.slots[4] == kDownloadHeader);
+    CHECK(record.slots[4] == CutSection(kDownloadHeader));
     CHECK(record.slots[5].empty());
     CHECK(out == expected);
 }
@@ -261,13 +271,15 @@ TEST_CASE("the real probes against this machine") {
         CHECK(out.find("[Ip Config配置信息]") < out.find("[tracert 命令信息]"));
         CHECK(out.rfind("[NetStat 配置信息]") > out.rfind("[tracert 命令信息]"));
     }
-    SUBCASE("with pings that outlast the bound the pings are missing") {
+    SUBCASE("with pings that outlast the bound the pings are cut off") {
         rk_test::ConsoleStandIns standIns(rk_test::ConsoleStandIns::kHeld);
         NetDiagnostics record;
         AnsiString out;
         CHECK(record.Run(out, LoopbackTargets(1000)) == 0);
         CHECK(StartsWith(out, "网络诊断超时.....\r\n\r\n"));
-        CHECK(out.find("[ping") == AnsiString::npos);
+        for (int slot : {1, 7, 10})
+            CHECK((StartsWith(record.slots[slot], "[ping 命令信息]\r\n") &&
+                   record.slots[slot].find(AnsiString(kCutLine) + kSectionSeparator) != AnsiString::npos));
         // The stopped pings end once their commands do, and let go of the run.
         standIns.Release();
         CHECK(WaitNoLiveRuns());
