@@ -75,19 +75,16 @@ bool CaptureCommand(const char* header, const char* commandLine, const char* tem
     STARTUPINFOA startup = {};
     ::GetStartupInfoA(&startup);
     startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
+    UniqueProcess process;
     char command[kCaptureCommandSize] = {};
     size_t length = std::strlen(commandLine);
     if (length >= sizeof command) return false;
     std::memcpy(command, commandLine, length + 1);
-    if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process.put()))
         return false;
-    UniqueHandle processHandle(process.hProcess);
-    UniqueHandle threadHandle(process.hThread);
     // A command that outlasts its bound leaves the section at its header: its file is still open.
-    if (::WaitForSingleObject(processHandle.get(), waitMs) != WAIT_OBJECT_0) return false;
-    processHandle.reset();
-    threadHandle.reset();
+    if (::WaitForSingleObject(process.process(), waitMs) != WAIT_OBJECT_0) return false;
+    process.reset();
 
     {
         UniqueFile file(::CreateFileA(tempPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/TempFileClaim.h"
 #include "tests/common/Environment.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "base/SmallThread.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"

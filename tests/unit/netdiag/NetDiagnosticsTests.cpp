@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/TempFileClaim.h"
 #include "tests/common/ConsoleStandIns.h"
