@@ -106,7 +106,8 @@ void CheckControls(const Template& dialog, const std::vector<Control>& expected)
     for (size_t i = 0; i < expected.size(); ++i) {
         CAPTURE(i);
         CHECK(dialog.controls[i].id == expected[i].id);
-        CHECK(dialog.controls[i].windowClass == expected[i].windowClass);
+        // windres writes a class named in a CONTROL statement in capitals.
+        CHECK(_wcsicmp(dialog.controls[i].windowClass.c_str(), expected[i].windowClass.c_str()) == 0);
         CHECK(dialog.controls[i].style == (WS_CHILD | (expected[i].hidden ? 0 : WS_VISIBLE) | expected[i].style));
     }
 }
