@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "base/Handle.h"
+#include "base/Scoped.h"
 
 namespace rk {
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/ReportDialog.h"
 #include "app/WorkerPost.h"
 
 namespace rk {
@@ -15,14 +14,14 @@ DWORD WINAPI NetDiagnosisThread(LPVOID param) {
         NetDiagnostics record;
         run.inTime = record.Run(run.text, DiagnosisTargets(), [&run](int finished) {
             run.probesFinished = finished;
-            ::PostMessageA(run.notify, ReportDialog::kNetDiagnosisProgress, finished, 0);
+            ::PostMessageA(run.notify, kNetDiagnosisProgress, finished, 0);
         });
     } catch (...) {
         run.inTime = false;
     }
     run.finished = true;
     // The message only says "look": the window takes the outcome from the run it keeps.
-    PostCompletion(run.notify, ReportDialog::kNetDiagnosisDone, 0, 0);
+    PostCompletion(run.notify, kNetDiagnosisDone, 0, 0);
     return 0;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The network worker: runs one diagnosis into the run it is handed and posts
-// ReportDialog::kNetDiagnosisDone to the run's window.
+// kNetDiagnosisDone to the run's window.
 #include <windows.h>
 
 #include <atomic>
@@ -9,6 +9,16 @@
 #include "netdiag/NetDiagnostics.h"
 
 namespace rk {
+
+// Posted by the network worker once its run has finished; wParam and lParam carry nothing.
+// Any program on the desktop can post it too, so only the pending run's outcome is taken, and
+// only once its worker has finished. A private message of the application, so it starts at
+// WM_APP, clear of the dialog manager's WM_USER range.
+constexpr UINT kNetDiagnosisDone = WM_APP + 1;
+// Posted by the network worker as each probe finishes: wParam is the count finished so far.
+// The bar never shows more than the pending run has really finished, so a forged one can
+// neither move it ahead nor back.
+constexpr UINT kNetDiagnosisProgress = WM_APP + 2;
 
 // One diagnosis, shared by the window and its worker. The worker writes the outcome and only
 // then sets `finished`; the window reads the outcome only once it sees `finished`.

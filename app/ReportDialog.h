@@ -21,16 +21,6 @@ class ReportDialog : public Dialog {
 public:
     explicit ReportDialog(HWND owner = nullptr);
 
-    // Posted by the network worker once its run has finished; wParam and lParam carry nothing.
-    // Any program on the desktop can post it too, so only the pending run's outcome is taken, and
-    // only once its worker has finished. A private message of the application, so it starts at
-    // WM_APP, clear of the dialog manager's WM_USER range.
-    static constexpr UINT kNetDiagnosisDone = WM_APP + 1;
-    // Posted by the network worker as each probe finishes: wParam is the count finished so far.
-    // The bar never shows more than the pending run has really finished, so a forged one can
-    // neither move it ahead nor back.
-    static constexpr UINT kNetDiagnosisProgress = WM_APP + 2;
-
 protected:
     bool OnInit() override;
     bool OnCommand(int code, int id, LPARAM lParam) override;

@@ -1,16 +1,15 @@
 #pragma once
-// Owning wrappers for Win32 handles. One template serves every kind; the invalid value is part
-// of the type, so a handle that fails as NULL and one that fails as INVALID_HANDLE_VALUE cannot
-// be mixed up.
+// Owning wrappers for Win32 handles: one template for every kind, told apart by the call that
+// releases them, and an owner of a started process.
 #include <windows.h>
-#include <utility>
 
 namespace rk {
 
-// Traits give the invalid value and the release call: Traits::Invalid(), Traits::Close(value).
-template <typename T, typename Traits>
+// Some calls fail with NULL and some with INVALID_HANDLE_VALUE, so both count as empty: neither is
+// ever closed, whichever owner a handle lands in.
+template <typename T, void (*CloseFn)(T)>
 class UniqueAny {
-    static T Invalid() { return Traits::Invalid(); }
+    static bool Empty(T value) { return value == nullptr || value == reinterpret_cast<T>(INVALID_HANDLE_VALUE); }
 
 public:
     UniqueAny() = default;
@@ -25,14 +24,14 @@ public:
     }
 
     T get() const { return m_value; }
-    explicit operator bool() const { return m_value != Invalid(); }
+    explicit operator bool() const { return !Empty(m_value); }
     T release() {
         T value = m_value;
-        m_value = Invalid();
+        m_value = nullptr;
         return value;
     }
-    void reset(T value = Traits::Invalid()) {
-        if (m_value != Invalid()) Traits::Close(m_value);
+    void reset(T value = nullptr) {
+        if (!Empty(m_value)) CloseFn(m_value);
         m_value = value;
     }
     // For out-parameters: releases what is held and hands out the slot.
@@ -42,18 +41,7 @@ public:
     }
 
 private:
-    T m_value = Traits::Invalid();
-};
-
-template <typename T, void (*CloseFn)(T)>
-struct NullTraits {
-    static T Invalid() { return nullptr; }
-    static void Close(T value) { CloseFn(value); }
-};
-template <typename T, void (*CloseFn)(T)>
-struct InvalidHandleTraits {
-    static T Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(T value) { CloseFn(value); }
+    T m_value = nullptr;
 };
 
 inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
@@ -63,36 +51,43 @@ inline void CloseService(SC_HANDLE h) { ::CloseServiceHandle(h); }
 inline void ReleaseModule(HMODULE h) { ::FreeLibrary(h); }
 inline void ReleaseLocal(void* p) { ::LocalFree(p); }
 
-// Kernel objects that fail as NULL: threads, events, processes, mappings.
-using UniqueHandle = UniqueAny<HANDLE, NullTraits<HANDLE, CloseKernelHandle>>;
-// CreateFile and CreateToolhelp32Snapshot fail as INVALID_HANDLE_VALUE.
-using UniqueFile = UniqueAny<HANDLE, InvalidHandleTraits<HANDLE, CloseKernelHandle>>;
-using UniqueView = UniqueAny<const void*, NullTraits<const void*, UnmapView>>;
-using UniqueFind = UniqueAny<HANDLE, InvalidHandleTraits<HANDLE, CloseFind>>;
-using UniqueService = UniqueAny<SC_HANDLE, NullTraits<SC_HANDLE, CloseService>>;
+// Kernel objects: threads, events, processes, mappings, files, snapshots.
+using UniqueHandle = UniqueAny<HANDLE, CloseKernelHandle>;
+// The same owner, named for what CreateFile and CreateToolhelp32Snapshot return.
+using UniqueFile = UniqueHandle;
+using UniqueView = UniqueAny<const void*, UnmapView>;
+using UniqueFind = UniqueAny<HANDLE, CloseFind>;
+using UniqueService = UniqueAny<SC_HANDLE, CloseService>;
 // A library loaded with LoadLibrary, freed once.
-using UniqueModule = UniqueAny<HMODULE, NullTraits<HMODULE, ReleaseModule>>;
+using UniqueModule = UniqueAny<HMODULE, ReleaseModule>;
 // A LocalAlloc block.
-using UniqueLocal = UniqueAny<void*, NullTraits<void*, ReleaseLocal>>;
+using UniqueLocal = UniqueAny<void*, ReleaseLocal>;
 
-// One-off cleanup that no wrapper type fits (CoUninitialize and the like).
-template <typename F>
-class ScopeExit {
+// What CreateProcess hands back: the process and its first thread, each closed once.
+class UniqueProcess {
 public:
-    explicit ScopeExit(F f) : m_f(std::move(f)) {}
-    ~ScopeExit() {
-        if (m_armed) m_f();
+    UniqueProcess() = default;
+    ~UniqueProcess() { reset(); }
+    UniqueProcess(const UniqueProcess&) = delete;
+    UniqueProcess& operator=(const UniqueProcess&) = delete;
+
+    HANDLE process() const { return m_info.hProcess; }
+    HANDLE thread() const { return m_info.hThread; }
+    DWORD id() const { return m_info.dwProcessId; }
+    explicit operator bool() const { return m_info.hProcess != nullptr; }
+    void reset() {
+        if (m_info.hThread) ::CloseHandle(m_info.hThread);
+        if (m_info.hProcess) ::CloseHandle(m_info.hProcess);
+        m_info = PROCESS_INFORMATION();
     }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-    void dismiss() { m_armed = false; }
+    // For CreateProcess's out-parameter: releases what is held and hands out a cleared record.
+    PROCESS_INFORMATION* put() {
+        reset();
+        return &m_info;
+    }
 
 private:
-    F m_f;
-    bool m_armed = true;
+    PROCESS_INFORMATION m_info = {};
 };
-
-template <typename F>
-ScopeExit<F> MakeScopeExit(F f) { return ScopeExit<F>(std::move(f)); }
 
 }  // namespace rk

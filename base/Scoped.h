@@ -1,12 +1,13 @@
 #pragma once
 // Owners for what is not a handle: a heap block, a COM interface, this thread's COM
-// initialisation and a critical section's lock. Each releases on every path, like the handle
+// initialisation, a critical section's lock and one-off cleanups. Each releases on every path, like the handle
 // wrappers beside them.
 #include <windows.h>
 #include <objbase.h>
 
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace rk {
 
@@ -89,5 +90,26 @@ public:
 private:
     CriticalSection& m_section;
 };
+
+// One-off cleanup that no owner type fits (CloseClipboard and the like).
+template <typename F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F f) : m_f(std::move(f)) {}
+    ~ScopeExit() {
+        if (m_armed) m_f();
+    }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    void dismiss() { m_armed = false; }
+
+private:
+    F m_f;
+    bool m_armed = true;
+};
+
+// Unused, the result would run the cleanup at once.
+template <typename F>
+[[nodiscard]] ScopeExit<F> MakeScopeExit(F f) { return ScopeExit<F>(std::move(f)); }
 
 }  // namespace rk

@@ -114,18 +114,16 @@ bool CaptureCommand(const char* header, const char* commandLine, const char* tem
     STARTUPINFOA startup = {};
     ::GetStartupInfoA(&startup);
     startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
+    UniqueProcess process;
     char command[kCaptureCommandSize] = {};
     size_t length = std::strlen(commandLine);
     if (length >= sizeof command) return false;
     std::memcpy(command, commandLine, length + 1);
     // Suspended until it has joined the run's tools, so nothing it starts escapes them.
     if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
-                          &process))
+                          process.put()))
         return false;
-    UniqueHandle processHandle(process.hProcess);
-    UniqueHandle threadHandle(process.hThread);
-    if (!out.AdoptTool(processHandle.get())) return false;
+    if (!out.AdoptTool(process.process())) return false;
     // Cut off at the bound, the section holds what the tool has written by then.
     const AnsiString path = tempPath;
     out.Follow([path] {
@@ -133,14 +131,13 @@ bool CaptureCommand(const char* header, const char* commandLine, const char* tem
         ReadCapturedText(path.c_str(), kPendingReadLimit, text);
         return text;
     });
-    if (::ResumeThread(threadHandle.get()) == static_cast<DWORD>(-1)) {
-        ::TerminateProcess(processHandle.get(), 1);
+    if (::ResumeThread(process.thread()) == static_cast<DWORD>(-1)) {
+        ::TerminateProcess(process.process(), 1);
         return false;
     }
     // A command that outlasts its bound leaves the section at its header: its file is still open.
-    if (::WaitForSingleObject(processHandle.get(), waitMs) != WAIT_OBJECT_0) return false;
-    processHandle.reset();
-    threadHandle.reset();
+    if (::WaitForSingleObject(process.process(), waitMs) != WAIT_OBJECT_0) return false;
+    process.reset();
 
     AnsiString text;
     if (!ReadCapturedText(tempPath, static_cast<size_t>(-1), text)) return false;

@@ -1,6 +1,7 @@
 #include "netdiag/NetDiagnostics.h"
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "base/SmallThread.h"
 #include "config/Deployment.h"
 #include "netdiag/DiagnosisRun.h"
@@ -25,28 +26,23 @@ namespace {
 // threads may still release their run while the process's static objects are torn down.
 class LiveRuns {
 public:
-    LiveRuns() : m_none(::CreateEventA(nullptr, TRUE, TRUE, nullptr)) { ::InitializeCriticalSection(&m_lock); }
     void Add() {
-        ::EnterCriticalSection(&m_lock);
-        if (m_count++ == 0) ::ResetEvent(m_none);
-        ::LeaveCriticalSection(&m_lock);
+        LockGuard lock(m_lock);
+        if (m_count++ == 0) ::ResetEvent(m_none.get());
     }
     void Remove() {
-        ::EnterCriticalSection(&m_lock);
-        if (--m_count == 0) ::SetEvent(m_none);
-        ::LeaveCriticalSection(&m_lock);
+        LockGuard lock(m_lock);
+        if (--m_count == 0) ::SetEvent(m_none.get());
     }
     LONG Count() {
-        ::EnterCriticalSection(&m_lock);
-        LONG count = m_count;
-        ::LeaveCriticalSection(&m_lock);
-        return count;
+        LockGuard lock(m_lock);
+        return m_count;
     }
-    bool WaitNone(DWORD timeoutMs) { return m_none && ::WaitForSingleObject(m_none, timeoutMs) == WAIT_OBJECT_0; }
+    bool WaitNone(DWORD timeoutMs) { return m_none && ::WaitForSingleObject(m_none.get(), timeoutMs) == WAIT_OBJECT_0; }
 
 private:
-    CRITICAL_SECTION m_lock;
-    HANDLE m_none;
+    CriticalSection m_lock;
+    UniqueHandle m_none{::CreateEventA(nullptr, TRUE, TRUE, nullptr)};
     LONG m_count = 0;
 };
 

@@ -57,7 +57,7 @@ int CatalogHashOrder(bool haveSha256, CatalogHash order[2]);
 void FormatMemberTag(const BYTE* hash, DWORD length, wchar_t* tag);
 
 void ReleaseCatalogAdmin(HANDLE context);
-using UniqueCatalogAdmin = UniqueAny<HANDLE, NullTraits<HANDLE, ReleaseCatalogAdmin>>;
+using UniqueCatalogAdmin = UniqueAny<HANDLE, ReleaseCatalogAdmin>;
 
 class SignatureVerifier {
 public:

@@ -38,11 +38,17 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!OnMessage(message, wParam, lParam, result)) return FALSE;
     // These messages return their value directly instead of through DWLP_MSGRESULT.
     switch (message) {
-    case WM_QUERYDRAGICON:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
         return static_cast<INT_PTR>(result);
     default:
         ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);

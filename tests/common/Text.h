@@ -8,6 +8,10 @@ inline bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+inline bool EndsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 // How often `part` stands in `text`, without overlaps.
 inline size_t Count(const std::string& text, const std::string& part) {
     size_t count = 0;

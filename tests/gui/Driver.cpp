@@ -20,26 +20,23 @@ bool AppProcess::Start(const std::string& exe, const std::string& arguments, con
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     return ::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                            &startup, &m_info) != FALSE;
+                            &startup, m_process.put()) != FALSE;
 }
 
 bool AppProcess::WaitExit(DWORD timeoutMs) const {
-    return m_info.hProcess && ::WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    return m_process && ::WaitForSingleObject(m_process.process(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 bool AppProcess::Running() const {
-    return m_info.hProcess && ::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+    return m_process && ::WaitForSingleObject(m_process.process(), 0) == WAIT_TIMEOUT;
 }
 
 void AppProcess::Kill() {
-    if (!m_info.hProcess) return;
     if (Running()) {
-        ::TerminateProcess(m_info.hProcess, 1);
-        ::WaitForSingleObject(m_info.hProcess, kWaitMs);
+        ::TerminateProcess(m_process.process(), 1);
+        ::WaitForSingleObject(m_process.process(), kWaitMs);
     }
-    ::CloseHandle(m_info.hThread);
-    ::CloseHandle(m_info.hProcess);
-    m_info = PROCESS_INFORMATION();
+    m_process.reset();
 }
 
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs) {

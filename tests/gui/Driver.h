@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Handle.h"
 #include "tests/common/TestPaths.h"
 #include "tests/common/Text.h"
 
@@ -24,14 +25,14 @@ public:
 
     // Starts exe with its own folder as the working directory, or workingDir when given.
     bool Start(const std::string& exe, const std::string& arguments = "", const std::string& workingDir = "");
-    DWORD Pid() const { return m_info.dwProcessId; }
-    HANDLE Handle() const { return m_info.hProcess; }
+    DWORD Pid() const { return m_process.id(); }
+    HANDLE Handle() const { return m_process.process(); }
     bool WaitExit(DWORD timeoutMs = kWaitMs) const;
     bool Running() const;
     void Kill();
 
 private:
-    PROCESS_INFORMATION m_info = {};
+    rk::UniqueProcess m_process;
 };
 
 // Polls cond until it holds or timeoutMs passes.

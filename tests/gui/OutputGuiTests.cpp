@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "res/resource.h"
 #include "tests/common/Processes.h"
 #include "tests/gui/Driver.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/FaultGuard.h"
+#include "base/Handle.h"
 
 using namespace rk;
 
@@ -105,4 +106,10 @@ TEST_CASE("a fault that the guarded code handles itself does not reach the guard
     BOOL bad = FALSE;
     CHECK(RunGuarded(&ProbeReadOnlyMemory, &bad));
     CHECK(bad);
+}
+
+TEST_CASE("a handle owner counts both failure values as empty") {
+    CHECK_FALSE(UniqueHandle(INVALID_HANDLE_VALUE));
+    CHECK_FALSE(UniqueFile(nullptr));
+    CHECK_FALSE(UniqueFind(INVALID_HANDLE_VALUE));
 }

@@ -7,7 +7,6 @@
 
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/SectionLines.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/common/TestPaths.h"
@@ -19,6 +18,8 @@ using namespace rk_test;
 namespace {
 
 const char kUpdatePath[] = "/mirelon/mirelonup35.ini";
+const char kDownloadHeader[] = "[下载测试文件信息]\r\n";
+const char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
 
 // The download test and the public address lookup alone, as the product's table runs them.
 RunPlan DownloadAndLookup() {

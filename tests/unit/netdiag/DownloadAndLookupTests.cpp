@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/TempFileClaim.h"
 #include "tests/common/Environment.h"
@@ -24,10 +25,6 @@ const char kDownloadHeader[] = "[下载测试文件信息]\r\n";
 const char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
 
 std::string TempFile(const char* name) { return rk_test::TempFolder() + name; }
-
-bool EndsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 // The one result line between header and separator.
 std::string ResultLine(const std::string& section, const std::string& header) {

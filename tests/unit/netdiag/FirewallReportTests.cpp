@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "netdiag/NetDiagnostics.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/unit/netdiag/ProbeTestUtil.h"
@@ -78,13 +79,11 @@ std::string StateUnderVersion(const char* version) {
     std::string command = "\"" + ExeFolder() + exeName + "\" \"" + output + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info))
+    UniqueProcess process;
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, process.put()))
         return "<not started>";
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
-    if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.get(), 1);
+    if (::WaitForSingleObject(process.process(), 30000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.process(), 1);
         return "<hung>";
     }
     std::string text;
@@ -109,21 +108,19 @@ public:
                               std::to_string(::GetCurrentProcessId());
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
         if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE,
-                              CREATE_NO_WINDOW | (suspended ? CREATE_SUSPENDED : 0), nullptr, nullptr, &startup, &info))
+                              CREATE_NO_WINDOW | (suspended ? CREATE_SUSPENDED : 0), nullptr, nullptr, &startup,
+                              m_process.put()))
             return;
-        m_process.reset(info.hProcess);
-        ::CloseHandle(info.hThread);
         m_ready = suspended;
         if (suspended) return;
-        HANDLE waits[2] = {ready.get(), m_process.get()};
+        HANDLE waits[2] = {ready.get(), m_process.process()};
         m_ready = ::WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
     }
     ~FirewallDummy() {
         if (m_process) {
-            ::TerminateProcess(m_process.get(), 0);
-            ::WaitForSingleObject(m_process.get(), 10000);
+            ::TerminateProcess(m_process.process(), 0);
+            ::WaitForSingleObject(m_process.process(), 10000);
         }
     }
     bool ready() const { return m_ready; }
@@ -131,7 +128,7 @@ public:
 
 private:
     std::string m_path;
-    UniqueHandle m_process;
+    UniqueProcess m_process;
     bool m_ready = false;
 };
 

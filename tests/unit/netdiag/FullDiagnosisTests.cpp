@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "base/SmallThread.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/SectionLines.h"
 #include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/LoopbackTargets.h"
@@ -21,6 +21,9 @@ using namespace rk;
 using namespace rk_test;
 
 namespace {
+
+const char kDownloadHeader[] = "[下载测试文件信息]\r\n";
+const char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
 
 // Each header's offset in out, searching from `from`; npos when missing.
 size_t FindFrom(const AnsiString& out, const char* header, size_t from) { return out.find(header, from); }
@@ -78,7 +81,7 @@ TEST_CASE("a full diagnosis against loopback targets shows every section in its 
     AnsiString& out = served.out;
 
     // The fixed order: three pings, proxy, ipconfig, download, firewall, lookup, six tracerts, netstat.
-    std::vector<const char*> order = {"[ping 命令信息]\r\n", "[ping 命令信息]\r\n", "[ping 命令信息]\r\n", kProxyHeader,
+    std::vector<const char*> order = {"[ping 命令信息]\r\n", "[ping 命令信息]\r\n", "[ping 命令信息]\r\n", "[网络代理信息]\r\n",
                                       "[Ip Config配置信息]\r\n", kDownloadHeader, "WINDOWS防火墙状态:", kLookupHeader};
     for (int i = 0; i < 6; ++i) order.push_back("[tracert 命令信息]\r\n");
     order.push_back("[NetStat 配置信息]\r\n");

@@ -10,6 +10,7 @@
 
 #include "base/Handle.h"
 #include "base/ReportText.h"
+#include "base/Scoped.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/TempFileClaim.h"
 #include "tests/common/ConsoleStandIns.h"
@@ -259,7 +260,9 @@ TEST_CASE("the real probes against this machine") {
         NetDiagnostics record;
         AnsiString out;
         CHECK(record.Run(out, LoopbackTargets(60000)) == 1);
-        CHECK(out == AssembleDiagnosis(record.slots, false));
+        AnsiString inSlotOrder;
+        for (int slot : {1, 7, 10, 3, 0, 4, 8, 9, 5, 6, 11, 12, 13, 14, 15}) inSlotOrder += record.slots[slot];
+        CHECK(out == inSlotOrder);
         CHECK(StartsWith(out, "[ping 命令信息]\r\n"));
         for (int slot : {1, 7, 10}) {
             CHECK(StartsWith(record.slots[slot], "[ping 命令信息]\r\n"));
@@ -304,9 +307,7 @@ TEST_CASE("each ping and tracert gets its host of the table") {
 
 TEST_CASE("the product's targets: the update file comes from the update host") {
     const NetTargets targets = ProductTargets();
-    CHECK(std::string(targets.hosts[0]) == kProbeHosts[0]);
-    CHECK(std::string(targets.updateFileUrl) ==
-          std::string("http://") + kProbeHosts[0] + "/mirelon/mirelonup35.ini");
+    CHECK(std::string(targets.hosts[0]) == "update.mirelon.example");
     CHECK(std::string(targets.updateFileUrl) == "http://update.mirelon.example/mirelon/mirelonup35.ini");
     CHECK(targets.timeoutMs == 300000u);
 }

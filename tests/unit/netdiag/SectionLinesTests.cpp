@@ -1,4 +1,4 @@
-// The section texts of the proxy, download, firewall and lookup probes, from given inputs.
+// The section texts of the proxy, download and firewall probes, from given inputs.
 #include <doctest/doctest.h>
 #include <windows.h>
 
@@ -125,36 +125,5 @@ TEST_CASE("firewall texts") {
     SUBCASE("process lines") {
         CHECK(FirewallProcessLine("C:\\x\\KPFW32.EXE", "Maker") == "可能的防火墙进程:C:\\x\\KPFW32.EXE --- Maker\r\n");
         CHECK(FirewallProcessLine("Kpfw32.exe", nullptr) == "可能的防火墙进程:Kpfw32.exe\r\n");
-    }
-}
-
-TEST_CASE("lookup page extraction") {
-    auto extract = [](const std::string& page) { return ExtractLookupLines(page.data(), page.size()); };
-    SUBCASE("one block with a blank entity") {
-        CHECK(extract("<p><span>查询结果A&nbsp;B</span></p>tail") == ">查询结果AB\r\n");
-    }
-    SUBCASE("every entity goes, other markup stays") {
-        CHECK(extract("x>查询结果&nbsp;1&nbsp;&nbsp;<b>2</b>&amp;</span></p>") == ">查询结果1<b>2</b>&amp;\r\n");
-        CHECK(extract(">查询结果&nb&nbsp;sp;</span></p>") == ">查询结果&nbsp;\r\n");
-    }
-    SUBCASE("two blocks in page order") {
-        CHECK(extract("<i>查询结果1</span></p><i>查询结果2</span></p>") == ">查询结果1\r\n>查询结果2\r\n");
-    }
-    SUBCASE("start without end") {
-        CHECK(extract("<i>查询结果1 no end") == "");
-        CHECK(extract("</span></p><i>查询结果1") == "");
-        CHECK(extract("<i>查询结果1</span></p><i>查询结果2") == ">查询结果1\r\n");
-    }
-    SUBCASE("end before the start marker does not count") {
-        CHECK(extract("</span></p><i>查询结果1</span></p>") == ">查询结果1\r\n");
-    }
-    SUBCASE("nothing after a zero byte is searched") {
-        const std::string page = std::string("<i>查询结果1</span></p>") + '\0' + "<i>查询结果2</span></p>";
-        CHECK(extract(page) == ">查询结果1\r\n");
-        CHECK(extract(std::string("<i>查询", 7) + '\0' + "结果</span></p>") == "");
-    }
-    SUBCASE("no marker, empty page") {
-        CHECK(extract("<html>nothing</html>") == "");
-        CHECK(extract("") == "");
     }
 }

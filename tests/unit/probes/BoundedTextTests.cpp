@@ -1,7 +1,9 @@
-// Bounded text operations at the edges of their buffers.
+// Bounded text operations at the edges of their buffers. The native build runs these too, under
+// the sanitizers (tests/host).
 #include <doctest/doctest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "probes/BoundedText.h"
@@ -21,6 +23,12 @@ struct Marked {
             if (bytes[i] != '#') return false;
         return true;
     }
+};
+
+// A heap block of exactly the capacity, so the sanitizers see any byte touched past it.
+struct Exact {
+    explicit Exact(uint32_t capacity) : bytes(new char[capacity]) { std::memset(bytes.get(), '#', capacity); }
+    std::unique_ptr<char[]> bytes;
 };
 
 }  // namespace
@@ -150,5 +158,18 @@ TEST_CASE("BoundedFormat formats within the capacity") {
         CHECK(BoundedFormat(m.bytes, 0, "%d", 1) == kBoundedInvalidArg);
         CHECK(BoundedFormat(m.bytes, kTooBig, "%d", 1) == kBoundedInvalidArg);
         CHECK(m.UntouchedFrom(0));
+    }
+}
+
+TEST_CASE("BoundedFormat at every capacity stays inside the buffer") {
+    // The C library's vsnprintf returns the whole length of a text it cut (or -1): never an index.
+    const std::string full = "\xCE\xC4\xBC\xFE: -2147483648 and 0123456789abcdefghijklmnopqrstuvwxyz";
+    for (uint32_t capacity = 1; capacity <= full.size() + 2; ++capacity) {
+        CAPTURE(capacity);
+        Exact buffer(capacity);
+        const int32_t code = BoundedFormat(buffer.bytes.get(), capacity, "%s: %d and %s", "\xCE\xC4\xBC\xFE",
+                                           -2147483647 - 1, "0123456789abcdefghijklmnopqrstuvwxyz");
+        CHECK(code == (full.size() < capacity ? kBoundedOk : kBoundedInsufficient));
+        CHECK(std::string(buffer.bytes.get()) == full.substr(0, capacity - 1));
     }
 }

@@ -1,22 +1,18 @@
-// The lookup page's extraction natively, since that page comes off the network. The other
-// section texts are checked by the Windows builds' own tests (tests/unit/netdiag).
+// The lookup page's extraction, since that page comes off the network: built by the Windows
+// builds and natively, under the sanitizers (tests/host).
 #include <doctest/doctest.h>
 
 #include <string>
 
 #include "netdiag/SectionLines.h"
+#include "tests/common/Text.h"
 
 using namespace rk;
+using rk_test::Count;
 
 namespace {
 
 AnsiString Extract(const std::string& page) { return ExtractLookupLines(page.data(), page.size()); }
-
-size_t Count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-    return n;
-}
 
 }  // namespace
 
@@ -34,6 +30,7 @@ TEST_CASE("lookup extraction") {
     }
     SUBCASE("start without end, end before start") {
         CHECK(Extract("<i>查询结果1 no end") == "");
+        CHECK(Extract("</span></p><i>查询结果1") == "");
         CHECK(Extract("<i>查询结果1</span></p><i>查询结果2") == ">查询结果1\r\n");
         CHECK(Extract("</span></p><i>查询结果1</span></p>") == ">查询结果1\r\n");
     }
@@ -47,6 +44,7 @@ TEST_CASE("lookup extraction") {
     SUBCASE("markers cut at the page's end") {
         CHECK(Extract(">查询结果1</span></p") == "");
         CHECK(Extract(">查询结") == "");
+        CHECK(Extract("<html>nothing</html>") == "");
         CHECK(Extract("") == "");
     }
     SUBCASE("the page is read only within the size given") {
