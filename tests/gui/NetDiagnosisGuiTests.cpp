@@ -32,7 +32,6 @@ const char kTimedOutStatus[] = "网络诊断超时失败!!!";
 const char kTimedOutBox[] = "网络诊断超时失败!";
 const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
 const char kPingHeader[] = "[ping 命令信息]\r\n";
-const char kAboutCaption[] = "关于 Rekkor";
 
 int Progress(HWND main) { return static_cast<int>(::SendMessageA(::GetDlgItem(main, IDC_NET_PROGRESS), PBM_GETPOS, 0, 0)); }
 bool ProgressShown(HWND main) { return ::IsWindowVisible(::GetDlgItem(main, IDC_NET_PROGRESS)) != FALSE; }
@@ -121,16 +120,14 @@ TEST_CASE("a diagnosis locks the window, reports its end and follows the start-u
     Click(tool.main, IDCANCEL);
     ::PostMessageA(::GetDlgItem(tool.main, IDC_REPORT_EDIT), WM_KEYDOWN, VK_ESCAPE, 0);
     ::PostMessageA(tool.main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    TextOf(tool.main);  // a sent message is served after the posted ones
+    // The thread takes its posted messages in order; the second marker follows what handling the
+    // first three posted in turn (the close box's own cancel command).
+    CHECK(HandledPosted(tool.main));
+    CHECK(HandledPosted(tool.main));
     CHECK(::IsWindowVisible(tool.main));
     CHECK(tool.process.Running());
 
-    // The About box still opens.
-    ::PostMessageA(tool.main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
-    REQUIRE(about != nullptr);
-    Click(about, IDOK);
-    CHECK(WaitGone(about));
+    tool.ShowAbout();  // it still opens
 
     std::string first = tool.FinishDiagnosis(kDoneBox, kDoneStatus);
     CHECK(StartsWith(first, kPingHeader));
@@ -190,16 +187,13 @@ TEST_CASE("timed-out runs are reported, shown, and leave the window in use") {
         CHECK(diagnosis.find("[ping") == std::string::npos);
         CHECK(Count(diagnosis, kTimeoutLine) == 1);
         // The abandoned pings end once their commands do; the next round starts without them.
+        CHECK(ProcessRunning("ping.exe") == true);
         standIns.Release();
-        CHECK(WaitUntil([] { return !ProcessRunning("ping.exe"); }));
+        CHECK(WaitUntil([] { return ProcessRunning("ping.exe") == false; }));
         standIns.Hold();
     }
     // Normal use afterwards: the About box, then Exit.
-    ::PostMessageA(tool.main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
-    REQUIRE(about != nullptr);
-    Click(about, IDOK);
-    CHECK(WaitGone(about));
+    tool.ShowAbout();
     tool.Exit();
 }
 
@@ -227,12 +221,20 @@ TEST_CASE("DLLs planted beside the tool under system DLLs' names never run in it
     PlacedUserinit placed((ExeDir() + "userinit-candidate.exe").c_str());
     DiagnosisTool tool("planted");
     CHECK(tool.initial.find("是否签名: ") != std::string::npos);
+    tool.StartDiagnosis();
+    CHECK(StartsWith(tool.FinishDiagnosis(kDoneBox, kDoneStatus), kPingHeader));
+    // The copy and the save carry the diagnosis too, not only the start-up report.
+    REQUIRE(SetClipboardText("stale"));
+    Click(tool.main, IDOK);
+    HWND box = WaitForDialog(tool.process.Pid(), "诊断报告工具");
+    REQUIRE(box != nullptr);
+    Click(box, IDNO);
+    CHECK(WaitGone(box));
+    CHECK(ClipboardText() == tool.Report());
     const std::string saved = folder + "saved.txt";
     ::DeleteFileA(saved.c_str());
     SaveAs(tool, saved);
-    CHECK(WaitUntil([&] { return ReadAll(saved) == tool.initial; }));
-    tool.StartDiagnosis();
-    CHECK(StartsWith(tool.FinishDiagnosis(kDoneBox, kDoneStatus), kPingHeader));
+    CHECK(ReadAll(saved) == tool.Report());
     tool.Exit();
     for (const char* name : planted) CHECK_MESSAGE(!FileExists(folder + name + ".dll.ran"), name);
 }
