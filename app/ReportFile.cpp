@@ -66,13 +66,13 @@ bool ReplaceOnce(const char* temporary, const char* target) {
 
 }  // namespace
 
-bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter writer) {
+bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter writer, TemporaryNamer makeTemporary) {
     // The chosen file is replaced only once the whole text is safely in a temporary file beside
     // it, so a write that stops short leaves the user's earlier file as it was.
     char temporary[MAX_PATH] = {};
     // No temporary file in the folder (no right to create one, or no room in the path for its
     // name) need not stop a save that the plain write manages.
-    if (!::GetTempFileNameA(FolderOfPath(path).c_str(), "rk", 0, temporary))
+    if (!makeTemporary(FolderOfPath(path).c_str(), "rk", 0, temporary))
         return WriteWholeFile(path.c_str(), OPEN_ALWAYS, text, writer);
     if (WriteWholeFile(temporary, CREATE_ALWAYS, text, writer)) {
         // An on-access scanner holds a file it has just seen being written for a moment.

@@ -11,8 +11,13 @@ namespace rk {
 using FileWriter = BOOL (*)(HANDLE file, const void* data, DWORD size, DWORD* written);
 BOOL WriteWholeBuffer(HANDLE file, const void* data, DWORD size, DWORD* written);
 
+// Makes a temporary file in a folder, as GetTempFileNameA does. Tests pass one that fails, as a
+// folder without the right to create files would.
+using TemporaryNamer = UINT(WINAPI*)(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name);
+
 // Writes the text's bytes to `path`, replacing what is there. True only when every byte reached
 // the file.
-bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter writer = &WriteWholeBuffer);
+bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter writer = &WriteWholeBuffer,
+                     TemporaryNamer makeTemporary = &::GetTempFileNameA);
 
 }  // namespace rk

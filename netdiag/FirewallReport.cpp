@@ -35,7 +35,7 @@ bool NetDiagnostics::IsFirewallPolicyEnabled() {
     return FirewallPolicyValueEnabled(status, type, value);
 }
 
-void NetDiagnostics::AppendFirewallState(SlotWriter& result) {
+void NetDiagnostics::AppendFirewallState(SlotWriter& result, ServiceQuery query) {
     result.Append(kFirewallStatePrefix);
     OSVERSIONINFOA version;
     std::memset(&version, 0, sizeof(version));
@@ -56,7 +56,7 @@ void NetDiagnostics::AppendFirewallState(SlotWriter& result) {
     }
     SERVICE_STATUS status;
     std::memset(&status, 0, sizeof(status));
-    if (!::QueryServiceStatus(service.get(), &status)) {
+    if (!query(service.get(), &status)) {
         result.Append(kFirewallQueryFailed);
         return;
     }

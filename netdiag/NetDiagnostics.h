@@ -56,7 +56,9 @@ struct NetDiagnostics {
     // The file's size as FindFirstFile reports it; kNoFileSize (high part 0) when it is not there.
     static constexpr DWORD kNoFileSize = 0xFFFFFFFF;
     static DWORD QueryFileSize(const char* path, DWORD* sizeHigh);
-    static void AppendFirewallState(SlotWriter& result);
+    // Asks a service's state, as QueryServiceStatus does; tests pass one that fails.
+    using ServiceQuery = BOOL(WINAPI*)(SC_HANDLE service, SERVICE_STATUS* status);
+    static void AppendFirewallState(SlotWriter& result, ServiceQuery query = &::QueryServiceStatus);
     static SC_HANDLE OpenFirewallService(const char* name);
     static bool IsFirewallPolicyEnabled();
     static bool FindFirewallProcess(const char* name, SlotWriter& result);

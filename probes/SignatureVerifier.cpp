@@ -142,8 +142,8 @@ private:
 };
 
 template <typename T>
-void Resolve(HMODULE module, const char* name, T& slot) {
-    slot = module ? reinterpret_cast<T>(::GetProcAddress(module, name)) : nullptr;
+void Resolve(WinTrustResolver resolve, const char* name, T& slot) {
+    slot = reinterpret_cast<T>(resolve(name));
 }
 
 }  // namespace
@@ -153,20 +153,24 @@ WinTrustBinding& WinTrustBinding::Instance() {
     return binding;
 }
 
-bool BindWinTrust() {
+FARPROC ResolveSystemWinTrust(const char* name) {
+    // Stays loaded for the rest of the process.
+    static const HMODULE module = LoadSystemLibrary("wintrust.dll");
+    return module ? ::GetProcAddress(module, name) : nullptr;
+}
+
+bool BindWinTrust(WinTrustResolver resolve) {
     WinTrustBinding& b = WinTrustBinding::Instance();
     if (b.state != BindState::Untried) return b.state == BindState::Ready;
-    // Stays loaded for the rest of the process.
-    HMODULE module = LoadSystemLibrary("wintrust.dll");
-    Resolve(module, "CryptCATAdminAcquireContext", b.acquireContext);
-    Resolve(module, "CryptCATAdminReleaseContext", b.releaseContext);
-    Resolve(module, "CryptCATAdminCalcHashFromFileHandle", b.calcHashFromFileHandle);
-    Resolve(module, "CryptCATAdminEnumCatalogFromHash", b.enumCatalogFromHash);
-    Resolve(module, "CryptCATAdminReleaseCatalogContext", b.releaseCatalogContext);
-    Resolve(module, "CryptCATCatalogInfoFromContext", b.catalogInfoFromContext);
-    Resolve(module, "WinVerifyTrust", b.winVerifyTrust);
-    Resolve(module, "CryptCATAdminAcquireContext2", b.acquireContext2);
-    Resolve(module, "CryptCATAdminCalcHashFromFileHandle2", b.calcHashFromFileHandle2);
+    Resolve(resolve, "CryptCATAdminAcquireContext", b.acquireContext);
+    Resolve(resolve, "CryptCATAdminReleaseContext", b.releaseContext);
+    Resolve(resolve, "CryptCATAdminCalcHashFromFileHandle", b.calcHashFromFileHandle);
+    Resolve(resolve, "CryptCATAdminEnumCatalogFromHash", b.enumCatalogFromHash);
+    Resolve(resolve, "CryptCATAdminReleaseCatalogContext", b.releaseCatalogContext);
+    Resolve(resolve, "CryptCATCatalogInfoFromContext", b.catalogInfoFromContext);
+    Resolve(resolve, "WinVerifyTrust", b.winVerifyTrust);
+    Resolve(resolve, "CryptCATAdminAcquireContext2", b.acquireContext2);
+    Resolve(resolve, "CryptCATAdminCalcHashFromFileHandle2", b.calcHashFromFileHandle2);
     bool ready = b.acquireContext && b.releaseContext && b.calcHashFromFileHandle && b.enumCatalogFromHash &&
                  b.releaseCatalogContext && b.catalogInfoFromContext && b.winVerifyTrust;
     b.state = ready ? BindState::Ready : BindState::Failed;

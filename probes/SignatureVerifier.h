@@ -44,8 +44,13 @@ struct WinTrustBinding {
     static WinTrustBinding& Instance();
 };
 
-// Binds on the first call (the load is never tried again); true when the binding is ready.
-bool BindWinTrust();
+// A WINTRUST.DLL function by name, or null. Tests pass one that lacks some.
+using WinTrustResolver = FARPROC (*)(const char* name);
+FARPROC ResolveSystemWinTrust(const char* name);
+
+// Binds on the first call (never tried again); true when the binding is ready, which needs every
+// function but the two of Windows 8.
+bool BindWinTrust(WinTrustResolver resolve = &ResolveSystemWinTrust);
 
 enum class CatalogHash { Sha256, Sha1 };
 

@@ -3,13 +3,16 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <optional>
+
 #include "base/Handle.h"
 
 namespace rk_test {
 
-inline bool ProcessRunning(const char* exeName) {
+// Empty when the processes cannot be listed: compare with true or false.
+inline std::optional<bool> ProcessRunning(const char* exeName) {
     rk::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return false;
+    if (!snapshot) return std::nullopt;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))

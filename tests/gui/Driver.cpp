@@ -203,9 +203,9 @@ bool SetClipboardText(const std::string& text) {
     return ok;
 }
 
-bool ModuleLoaded(DWORD pid, const char* moduleName) {
+std::optional<bool> ModuleLoaded(DWORD pid, const char* moduleName) {
     rk::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
-    if (!snapshot) return false;
+    if (!snapshot) return std::nullopt;
     MODULEENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Module32First(snapshot.get(), &entry); more; more = ::Module32Next(snapshot.get(), &entry))

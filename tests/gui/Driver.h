@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,8 @@ bool HandledPosted(HWND dialog);
 
 std::string ClipboardText();
 bool SetClipboardText(const std::string& text);
-bool ModuleLoaded(DWORD pid, const char* moduleName);
+// Empty when the process's modules cannot be listed: compare with true or false.
+std::optional<bool> ModuleLoaded(DWORD pid, const char* moduleName);
 
 // Folder of this test program, with a trailing backslash.
 std::string ExeDir();

@@ -10,6 +10,7 @@
 #include "base/Scoped.h"
 #include "res/resource.h"
 #include "tests/common/Processes.h"
+#include "tests/common/SystemPlacement.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 #include "tests/gui/SaveDialog.h"
@@ -51,38 +52,18 @@ void CheckWholeTextSelected(const OutputTool& tool, const std::string& report) {
     CHECK(ClipboardText() == report);
 }
 
+// The prefix's browser is the recorder for one test.
 struct BrowserRecorder {
     std::string urlsFile = ExeDir() + "browser-urls.txt";
-    std::string saved;
-    bool hadValue = false;
+    KeyAside browsers{"Software\\Wine\\WineBrowser"};
 
     BrowserRecorder() {
         ::DeleteFileA(urlsFile.c_str());
-        HKEY key = nullptr;
-        REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr) == ERROR_SUCCESS);
-        char value[1024] = {};
-        DWORD size = sizeof value - 1;
-        DWORD type = 0;
-        hadValue = ::RegQueryValueExA(key, "Browsers", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-                   ERROR_SUCCESS;
-        if (hadValue) saved = value;
         const char recorder[] = RK_URL_RECORDER;
-        ::RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder), sizeof recorder);
-        ::RegCloseKey(key);
+        REQUIRE(::SHSetValueA(HKEY_CURRENT_USER, browsers.key.c_str(), "Browsers", REG_SZ, recorder, sizeof recorder) ==
+                ERROR_SUCCESS);
     }
-    ~BrowserRecorder() {
-        ::DeleteFileA(urlsFile.c_str());
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return;
-        if (hadValue)
-            ::RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved.c_str()),
-                             static_cast<DWORD>(saved.size() + 1));
-        else
-            ::RegDeleteValueA(key, "Browsers");
-        ::RegCloseKey(key);
-    }
+    ~BrowserRecorder() { ::DeleteFileA(urlsFile.c_str()); }
     std::string Urls() const {
         std::string bytes;
         ReadFileBytes(urlsFile, bytes);
@@ -90,16 +71,8 @@ struct BrowserRecorder {
     }
 };
 
-// The folder the saves go to, beside this program: empty at the start, removed at the end.
-struct SaveFolder {
-    std::string folder = ExeDir() + "saved";
-    std::string path = folder + "\\";
-    SaveFolder() {
-        RemoveTree(folder);
-        REQUIRE(::CreateDirectoryA(folder.c_str(), nullptr));
-    }
-    ~SaveFolder() { RemoveTree(folder); }
-};
+// The folder the saves go to, beside this program.
+const char kSaveFolder[] = "saved";
 
 // Files a save may have left behind in a folder: its temporary files.
 int LeftoverTemporaryFiles(const std::string& folder) {
@@ -198,15 +171,15 @@ TEST_CASE("answering No opens nothing; Yes asks the shell to open the forum's ne
     Answer(Copy(tool), IDYES);
     CHECK(WaitUntil([&] { return !browser.Urls().empty(); }));
     // A launch after No would have started before the one after Yes; let every launcher end.
-    CHECK(WaitUntil([] { return !ProcessRunning("winebrowser.exe"); }));
+    CHECK(WaitUntil([] { return ProcessRunning("winebrowser.exe") == false; }));
     CHECK(browser.Urls() == std::string(kForumUrl) + "\n");
     CHECK(tool.process.Running());
     tool.Exit();
 }
 
 TEST_CASE("saving writes the control's text as it stands") {
-    SaveFolder saved;
-    const std::string folder = saved.path;
+    FreshFolder saved(ExeDir() + kSaveFolder);
+    const std::string folder = saved.path + "\\";
     OutputTool tool("sample");
     std::string report = tool.Report();
     REQUIRE(!report.empty());
@@ -216,7 +189,7 @@ TEST_CASE("saving writes the control's text as it stands") {
     // earlier save is remembered.
     std::string proposed = ExeDir() + "e2e\\sample\\QuorChecklog.txt";
     ::DeleteFileA(proposed.c_str());
-    ForgetLastVisitedFolders();
+    const KeyAside noFolderRemembered(kLastVisitedFolders);
     SaveAs(tool, "");
     CHECK(ReadFileBytes(proposed, bytes));
     CHECK(bytes == report);
@@ -253,9 +226,7 @@ TEST_CASE("saving writes the control's text as it stands") {
     HWND dialog = WaitForFileDialog(tool);
     REQUIRE(dialog != nullptr);
     ::SendMessageA(NameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    Click(dialog, IDCANCEL);
-    REQUIRE(WaitGone(dialog));
-    tool.RoundTrip();
+    CloseFileDialog(tool, dialog, IDCANCEL);
     CHECK(!FileExists(path));
 
     // No failure message followed any of these saves, and nothing was left beside the files.
@@ -266,8 +237,8 @@ TEST_CASE("saving writes the control's text as it stands") {
 }
 
 TEST_CASE("saving an empty report gives a file of 0 bytes") {
-    SaveFolder saved;
-    std::string path = saved.path + "empty.txt";
+    FreshFolder saved(ExeDir() + kSaveFolder);
+    std::string path = saved.File("empty.txt");
     REQUIRE(WriteAll(path, "old content"));
     OutputTool tool("none");
     SaveAs(tool, path);
@@ -279,8 +250,8 @@ TEST_CASE("saving an empty report gives a file of 0 bytes") {
 }
 
 TEST_CASE("a save that cannot create the file names the path in a failure message") {
-    SaveFolder saved;
-    const std::string folder = saved.path;
+    FreshFolder saved(ExeDir() + kSaveFolder);
+    const std::string folder = saved.path + "\\";
     OutputTool tool("sample");
     auto expectFailure = [&](const std::string& path) {
         SaveAs(tool, path);

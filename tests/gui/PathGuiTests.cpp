@@ -19,6 +19,7 @@
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 #include "tests/gui/SaveDialog.h"
+#include "tests/common/SystemPlacement.h"
 #include "tests/common/TestPaths.h"
 
 using namespace rk_test;
@@ -34,15 +35,10 @@ std::vector<std::string> Names(std::vector<std::string> names) {
     return names;
 }
 
-// A fresh folder for this test's places, removed again at the end. It lies at the top of the
-// prefix's own drive, so the lengths below do not depend on where the checkout is.
-struct PlacesRoot {
-    std::string path = "C:\\rkplaces";
-    PlacesRoot() {
-        RemoveTree(path);
-        REQUIRE(::CreateDirectoryA(path.c_str(), nullptr));
-    }
-    ~PlacesRoot() { RemoveTree(path); }
+// The test's places lie at the top of the prefix's own drive, so the lengths below do not depend
+// on where the checkout is.
+struct PlacesRoot : FreshFolder {
+    PlacesRoot() : FreshFolder("C:\\rkplaces") {}
 };
 
 // Copies the tool of an e2e layout, with its check.dll when it has one, into `folder`.
@@ -83,7 +79,7 @@ TEST_CASE("started from a Chinese folder whose characters end in 0x5C, the tool 
     CHECK(ItemText(tool.main, IDC_STATUS_TEXT) == kStatusHint);
 
     // The proposed name lands in the folder the dialog shows: the tool's own.
-    ForgetLastVisitedFolders();
+    const KeyAside noFolderRemembered(kLastVisitedFolders);
     SaveAs(tool, "");
     std::string bytes;
     CHECK(ReadFileBytes(start + "\\QuorChecklog.txt", bytes));

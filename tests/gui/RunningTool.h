@@ -31,9 +31,19 @@ struct RunningTool {
     }
     HWND Edit() const { return ::GetDlgItem(main, IDC_REPORT_EDIT); }
     std::string Report() const { return ItemText(main, IDC_REPORT_EDIT); }
-    // A message sent to the main window is served once the command in hand has finished or has
-    // entered a modal loop.
-    void RoundTrip() const { TextOf(main); }
+    // Opens the About box by the system menu's command (a menu may set the low four bits).
+    HWND OpenAbout(WPARAM command = IDM_ABOUTBOX) const {
+        ::PostMessageA(main, WM_SYSCOMMAND, command, 0);
+        return WaitForDialog(process.Pid(), "关于 Rekkor");
+    }
+    // Checks the About box that was opened and closes it by its OK button.
+    void CloseAbout(HWND about) const {
+        REQUIRE(about != nullptr);
+        CHECK(HasText(about, "Rekkor 2.0 版"));
+        Click(about, IDOK);
+        CHECK(WaitGone(about));
+    }
+    void ShowAbout() const { CloseAbout(OpenAbout()); }
     void Exit() {
         Click(main, IDCANCEL);
         CHECK(process.WaitExit());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/common/SystemPlacement.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 
@@ -52,6 +53,15 @@ inline HWND WaitForFileDialog(const RunningTool& tool) {
     return found;
 }
 
+// Closes the file dialog with `button` and returns once the save command has ended or shows its
+// failure message. The dialog is destroyed when the call that showed it has returned; a marker
+// posted behind that is handled only after the writing, which serves sent messages alone.
+inline void CloseFileDialog(RunningTool& tool, HWND dialog, int button) {
+    Click(dialog, button);
+    REQUIRE(WaitUntil([&] { return !::IsWindow(dialog); }));
+    REQUIRE(HandledPosted(tool.main));
+}
+
 // Opens the save dialog, checks its proposed name, types `path` (empty: keep the proposal) and
 // confirms. Returns when the command has finished or shows a message box.
 inline void SaveAs(RunningTool& tool, const std::string& path) {
@@ -61,15 +71,11 @@ inline void SaveAs(RunningTool& tool, const std::string& path) {
     HWND name = NameBox(dialog);
     CHECK(TextOf(name) == "QuorChecklog.txt");
     if (!path.empty()) ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    Click(dialog, IDOK);
-    REQUIRE(WaitGone(dialog));
-    tool.RoundTrip();
+    CloseFileDialog(tool, dialog, IDOK);
 }
 
-// The file dialog opens in the folder of the last save it remembers; without one it opens in the
-// working folder.
-inline void ForgetLastVisitedFolders() {
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU");
-}
+// The file dialog opens in the folder of the last save it remembers here; without one it opens
+// in the working folder.
+const char kLastVisitedFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU";
 
 }  // namespace rk_test

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Handle.h"
 #include "res/resource.h"
 #include "tests/common/Environment.h"
 #include "tests/gui/Driver.h"
@@ -17,7 +18,6 @@ using namespace rk_test;
 namespace {
 
 const char kStatusHint[] = "如果升级有问题，请点击网络诊断";
-const char kAboutCaption[] = "关于 Rekkor";
 const char kWaitText[] = "正在生成报告中，请耐心等候";
 
 // A window that the taskbar shows a button for: visible, and unowned or marked as an app window.
@@ -45,6 +45,22 @@ struct EmptyCaptionWatch {
     }
 };
 
+// The tool with the engine that holds its report until Release.
+struct BlockedStart {
+    rk::UniqueHandle release{::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEngineRelease")};
+    AppProcess process;
+    BlockedStart() {
+        REQUIRE(release);
+        ::ResetEvent(release.get());
+        REQUIRE(process.Start(Layout("blocking")));
+    }
+    ~BlockedStart() { Release(); }
+    void Release() { ::SetEvent(release.get()); }
+    void Exit(HWND main) {
+        Click(main, IDCANCEL);
+        CHECK(process.WaitExit());
+    }
+};
 
 }  // namespace
 
@@ -64,10 +80,10 @@ TEST_CASE("with the sample engine the main window shows its report") {
     CHECK(ClassOf(edit) == "RICHEDIT");
     CHECK((::GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) != 0);
     // The engine is freed once the run is over.
-    CHECK(WaitUntil([&] { return !ModuleLoaded(tool.process.Pid(), "check.dll"); }));
+    CHECK(WaitUntil([&] { return ModuleLoaded(tool.process.Pid(), "check.dll") == false; }));
     // The diagnosis's and the save's DLLs load when first used, not at start-up.
-    CHECK(!ModuleLoaded(tool.process.Pid(), "urlmon.dll"));
-    CHECK(!ModuleLoaded(tool.process.Pid(), "comdlg32.dll"));
+    CHECK(ModuleLoaded(tool.process.Pid(), "urlmon.dll") == false);
+    CHECK(ModuleLoaded(tool.process.Pid(), "comdlg32.dll") == false);
     tool.Exit();
 }
 
@@ -114,14 +130,7 @@ TEST_CASE("the copy button's command leaves the window open") {
 
 TEST_CASE("the system menu's About entry opens the About box") {
     RunningTool tool("none");
-    for (WPARAM command : {WPARAM(IDM_ABOUTBOX), WPARAM(IDM_ABOUTBOX + 15)}) {
-        ::PostMessageA(tool.main, WM_SYSCOMMAND, command, 0);
-        HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
-        REQUIRE(about != nullptr);
-        CHECK(HasText(about, "Rekkor 2.0 版"));
-        Click(about, IDOK);
-        CHECK(WaitGone(about));
-    }
+    for (WPARAM command : {WPARAM(IDM_ABOUTBOX), WPARAM(IDM_ABOUTBOX + 15)}) tool.CloseAbout(tool.OpenAbout(command));
     tool.Exit();
 }
 
@@ -146,10 +155,7 @@ TEST_CASE("the system menu ends in the About entry") {
     }));
     ::PostMessageA(tool.main, WM_KEYDOWN, VK_UP, 0);
     ::PostMessageA(tool.main, WM_KEYDOWN, VK_RETURN, 0);
-    HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
-    REQUIRE(about != nullptr);
-    Click(about, IDOK);
-    CHECK(WaitGone(about));
+    tool.CloseAbout(WaitForDialog(tool.process.Pid(), "关于 Rekkor"));
     tool.Exit();
 }
 
@@ -175,7 +181,7 @@ TEST_CASE("misbehaving engines") {
         RunningTool tool("fault");
         CHECK(tool.Report() == "");
         CHECK(FindDialogWithText(tool.process.Pid(), "正在生成报告中，请耐心等候") == nullptr);
-        CHECK(WaitUntil([&] { return !ModuleLoaded(tool.process.Pid(), "check.dll"); }));
+        CHECK(WaitUntil([&] { return ModuleLoaded(tool.process.Pid(), "check.dll") == false; }));
         tool.Exit();
     }
     SUBCASE("a text of 1048575 bytes is shown alone, with no section behind it") {
@@ -203,14 +209,12 @@ TEST_CASE("misbehaving engines") {
 }
 
 TEST_CASE("the wait dialog ignores its close box, Enter and Esc until the report is done") {
-    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEngineRelease");
-    REQUIRE(release != nullptr);
-    ::ResetEvent(release);
-    AppProcess process;
-    REQUIRE(process.Start(Layout("blocking")));
+    BlockedStart blocked;
+    const AppProcess& process = blocked.process;
     HWND wait = nullptr;
     REQUIRE(WaitUntil([&] { return (wait = FindDialogWithText(process.Pid(), "正在生成报告中，请耐心等候")) != nullptr; }));
     CHECK(TextOf(wait) == "");
+    CHECK(ModuleLoaded(process.Pid(), "check.dll") == true);  // the engine holds the report
     ::PostMessageA(wait, WM_SYSCOMMAND, SC_CLOSE, 0);
     ::PostMessageA(wait, WM_CLOSE, 0, 0);
     ::PostMessageA(wait, WM_COMMAND, IDOK, 0);
@@ -221,14 +225,12 @@ TEST_CASE("the wait dialog ignores its close box, Enter and Esc until the report
     CHECK(HandledPosted(wait));
     CHECK(::IsWindowVisible(wait));
     CHECK(FindMainWindow(process.Pid()) == nullptr);
-    ::SetEvent(release);
+    blocked.Release();
     HWND main = WaitForMainWindow(process.Pid());
     REQUIRE(main != nullptr);
     CHECK(!::IsWindow(wait));
     CHECK(ItemText(main, IDC_REPORT_EDIT).compare(0, 10, "released\r\n") == 0);
-    Click(main, IDCANCEL);
-    CHECK(process.WaitExit());
-    ::CloseHandle(release);
+    blocked.Exit(main);
 }
 
 TEST_CASE("a WM_QUIT posted to the wait dialog's thread shows no report but the engine's whole one") {
@@ -296,8 +298,7 @@ TEST_CASE("Rekkor.exe carries version 2.0.1.1 and its manifest") {
 TEST_CASE("the About box is owned by the main window, which it keeps disabled while open") {
     RunningTool tool("none");
     CHECK(::IsWindowEnabled(tool.main));
-    ::PostMessageA(tool.main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    HWND about = WaitForDialog(tool.process.Pid(), kAboutCaption);
+    HWND about = tool.OpenAbout();
     REQUIRE(about != nullptr);
     CHECK(::GetWindow(about, GW_OWNER) == tool.main);
     CHECK(!::IsWindowEnabled(tool.main));
@@ -305,18 +306,14 @@ TEST_CASE("the About box is owned by the main window, which it keeps disabled wh
     CHECK(!HasTaskbarButton(about));
     for (HWND hwnd : TopLevelWindows(tool.process.Pid()))
         if (HasTaskbarButton(hwnd)) CHECK(hwnd == tool.main);
-    Click(about, IDOK);
-    CHECK(WaitGone(about));
+    tool.CloseAbout(about);
     CHECK(WaitUntil([&] { return ::IsWindowEnabled(tool.main) != FALSE; }));
     tool.Exit();
 }
 
 TEST_CASE("during start-up the wait dialog is owned by the main window; no window with an empty caption gets a taskbar button") {
-    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEngineRelease");
-    REQUIRE(release != nullptr);
-    ::ResetEvent(release);
-    AppProcess process;
-    REQUIRE(process.Start(Layout("blocking")));
+    BlockedStart blocked;
+    const AppProcess& process = blocked.process;
     EmptyCaptionWatch watch{process.Pid(), {}, {}};
     HWND wait = nullptr;
     REQUIRE(WaitUntil([&] {
@@ -330,7 +327,7 @@ TEST_CASE("during start-up the wait dialog is owned by the main window; no windo
     CHECK(::GetDlgItem(owner, IDC_REPORT_EDIT) != nullptr);
     CHECK(!::IsWindowVisible(owner));
     CHECK(!HasTaskbarButton(wait));
-    ::SetEvent(release);
+    blocked.Release();
     HWND main = nullptr;
     REQUIRE(WaitUntil([&] {
         watch.Look();
@@ -339,7 +336,5 @@ TEST_CASE("during start-up the wait dialog is owned by the main window; no windo
     CHECK(main == owner);
     for (const std::string& offender : watch.offenders)
         FAIL_CHECK("a window with a taskbar button and no caption: " << offender);
-    Click(main, IDCANCEL);
-    CHECK(process.WaitExit());
-    ::CloseHandle(release);
+    blocked.Exit(main);
 }

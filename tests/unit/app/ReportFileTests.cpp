@@ -9,6 +9,7 @@
 
 #include "app/ReportFile.h"
 #include "base/Handle.h"
+#include "tests/common/SystemPlacement.h"
 #include "tests/common/TestPaths.h"
 
 using namespace rk;
@@ -21,15 +22,9 @@ namespace {
 const std::string kEarlier = "the report saved last week\r\n";
 const std::string kReport = "[系统概况]\r\n操作系统版本: 6.1\r\n=======================================\r\n";
 
-// A folder of the test's own under the temp folder, empty at the start and removed at the end.
-struct SaveFolder {
-    std::string path;
-    explicit SaveFolder(const std::string& name) : path(rk_test::TempFolder() + name) {
-        RemoveTree(path);
-        REQUIRE(::CreateDirectoryA(path.c_str(), nullptr));
-    }
-    ~SaveFolder() { RemoveTree(path); }
-    std::string File(const std::string& name) const { return path + "\\" + name; }
+// A folder of the test's own under the temp folder.
+struct SaveFolder : FreshFolder {
+    explicit SaveFolder(const std::string& name) : FreshFolder(TempFolder() + name) {}
 };
 
 // The disk runs full half way: half the bytes reach the file, then the write fails.
@@ -105,6 +100,23 @@ TEST_CASE("a complete write replaces the file, or creates it") {
     CHECK(WriteReportFile(folder.File("empty.txt"), ""));
     CHECK(ReadAll(folder.File("empty.txt")) == "");
     CHECK(Listing(folder.path) == std::vector<std::string>{"QuorChecklog.txt", "empty.txt", "report"});
+}
+
+// No temporary file can be made in the folder.
+UINT WINAPI NoTemporaryFile(LPCSTR, LPCSTR, UINT, LPSTR) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+}
+
+TEST_CASE("without a temporary file the text is written in place, cutting a longer file") {
+    SaveFolder folder("rekkor-save");
+    const std::string target = folder.File("QuorChecklog.txt");
+    REQUIRE(WriteAll(target, std::string(5000, 'x')));
+    CHECK(WriteReportFile(target, kReport, &WriteWholeBuffer, &NoTemporaryFile));
+    CHECK(ReadAll(target) == kReport);
+    CHECK(WriteReportFile(folder.File("new.txt"), kReport, &WriteWholeBuffer, &NoTemporaryFile));
+    CHECK(ReadAll(folder.File("new.txt")) == kReport);
+    CHECK(Listing(folder.path) == std::vector<std::string>{"QuorChecklog.txt", "new.txt"});
 }
 
 TEST_CASE("a target that cannot be replaced is left alone, and so is its folder") {

@@ -132,10 +132,15 @@ private:
     bool m_ready = false;
 };
 
-std::string StateLine() {
+std::string StateLine(NetDiagnostics::ServiceQuery query = &::QueryServiceStatus) {
     SlotWriter out;
-    NetDiagnostics::AppendFirewallState(out);
+    NetDiagnostics::AppendFirewallState(out, query);
     return out.Text();
+}
+
+BOOL WINAPI QueryFails(SC_HANDLE, SERVICE_STATUS*) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
 }
 
 }  // namespace
@@ -182,6 +187,7 @@ TEST_CASE("the firewall service is chosen by Windows version") {
         CHECK(StateUnderVersion("winxp") == std::string(kStatePrefix) + "打开服务失败\r\n");
         // This test itself runs as Windows 7.
         CHECK(StateLine() == std::string(kStatePrefix) + "停止\r\n");
+        CHECK(StateLine(&QueryFails) == std::string(kStatePrefix) + "查询服务失败\r\n");
     }
     SUBCASE("XP queries SharedAccess") {
         ScratchService service("SharedAccess");

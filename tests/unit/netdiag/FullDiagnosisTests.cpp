@@ -14,6 +14,7 @@
 #include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/LoopbackTargets.h"
+#include "tests/common/SystemPlacement.h"
 #include "tests/common/TestPaths.h"
 #include "tests/common/LoopbackNginx.h"
 
@@ -108,10 +109,8 @@ TEST_CASE("a full diagnosis against loopback targets shows every section in its 
 
 TEST_CASE("a full diagnosis with the temp folder named in Chinese uses it and leaves nothing in it") {
     // 運 is DF 5C in code page 936: its second byte is a backslash's.
-    const std::string temp = rk_test::ExeFolder() + "临时運";
-    RemoveTree(temp);  // what a killed run left
-    REQUIRE(::CreateDirectoryA(temp.c_str(), nullptr));
-    auto removeTemp = MakeScopeExit([&] { RemoveTree(temp); });
+    const rk_test::FreshFolder folder(rk_test::ExeFolder() + "临时運");
+    const std::string& temp = folder.path;
     rk_test::EnvironmentOverride tmp("TMP", temp);
     rk_test::EnvironmentOverride tempVariable("TEMP", temp);
     char shown[MAX_PATH] = {};

@@ -5,6 +5,7 @@
 #include <wintrust.h>
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 #include "TestFiles.h"
@@ -109,6 +110,18 @@ LONG WINAPI FakeTrust(HWND window, GUID*, void* data) {
     // hCatAdmin, which the headers leave out, follows the older form's last field.
     if (member->cbStruct > sizeof(*member)) g.memberAdmin = *reinterpret_cast<const HANDLE*>(member + 1);
     return g.memberResult;
+}
+
+const char* const kRequiredWinTrust[] = {
+    "CryptCATAdminAcquireContext",        "CryptCATAdminReleaseContext",
+    "CryptCATAdminCalcHashFromFileHandle", "CryptCATAdminEnumCatalogFromHash",
+    "CryptCATAdminReleaseCatalogContext", "CryptCATCatalogInfoFromContext",
+    "WinVerifyTrust"};
+const char* g_missing = "";
+
+// A WINTRUST.DLL that lacks g_missing; what it finds is never called.
+FARPROC ResolveAllBut(const char* name) {
+    return std::strcmp(name, g_missing) == 0 ? nullptr : reinterpret_cast<FARPROC>(&FakeTrust);
 }
 
 // Puts the fakes in place for one test and the real binding back after it.
@@ -260,16 +273,23 @@ TEST_CASE("signature routes") {
         CHECK(verifier.Verify(chinese.path()));
         CHECK(g.trustedPath == Here(L"测试文件.exe"));
     }
-    SUBCASE("a failed binding answers unsigned and is never tried again") {
-        WinTrustBinding& b = WinTrustBinding::Instance();
-        b = WinTrustBinding();
-        b.state = BindState::Failed;
-        CHECK_FALSE(BindWinTrust());
-        SignatureVerifier verifier;
-        CHECK_FALSE(verifier.Verify(file.path()));
-        CHECK(b.state == BindState::Failed);
-        CHECK(reinterpret_cast<void*>(b.winVerifyTrust) == nullptr);
-        CHECK(reinterpret_cast<void*>(b.acquireContext) == nullptr);
+    SUBCASE("a WINTRUST.DLL without one of the functions fails the binding, which answers unsigned and is never tried again") {
+        for (const char* name : kRequiredWinTrust) {
+            CAPTURE(name);
+            g_missing = name;
+            WinTrustBinding& b = WinTrustBinding::Instance();
+            b = WinTrustBinding();
+            REQUIRE_FALSE(BindWinTrust(&ResolveAllBut));  // bound, it would call the stand-ins
+            g_missing = "";
+            CHECK_FALSE(BindWinTrust(&ResolveAllBut));
+            SignatureVerifier verifier;
+            CHECK_FALSE(verifier.Verify(file.path()));
+            CHECK(g.trusts == 0);
+        }
+        // Without the two functions of Windows 8 it binds.
+        g_missing = "CryptCATAdminAcquireContext2";
+        WinTrustBinding::Instance() = WinTrustBinding();
+        CHECK(BindWinTrust(&ResolveAllBut));
     }
 }
 
