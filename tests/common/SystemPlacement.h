@@ -65,7 +65,7 @@ struct SetAside {
 };
 
 inline void CloseKey(HKEY key) { ::RegCloseKey(key); }
-using UniqueKey = rk::UniqueAny<HKEY, rk::NullTraits<HKEY, CloseKey>>;
+using UniqueKey = rk::UniqueAny<HKEY, CloseKey>;
 
 inline UniqueKey OpenUserKey(const std::string& name, bool create) {
     UniqueKey key;
