@@ -1,38 +1,29 @@
-// ipconfig, ping, tracert and netstat through the system's command interpreter, their standard
-// output redirected into a temp file that is read back under the section header.
+// ipconfig, ping, tracert and netstat, started by their full path in the system directory with
+// their standard output in a file of the run's folder, read back under the section header. No
+// command interpreter: it would search the current directory for the tool first and parse the
+// rest of the line, and neither may be left to what another program controls.
 #include <cstring>
+#include <vector>
 
 #include "base/Handle.h"
 #include "base/ReportText.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
+#include "netdiag/RunFolder.h"
 
 namespace rk {
 
-const CaptureKind kIpConfigCapture = {"[Ip Config配置信息]\r\n", "\\cmd.exe /d /c ipconfig.exe /all >",
-                                      "Quorxxipconfig.txt", false};
-const CaptureKind kPingCapture = {"[ping 命令信息]\r\n", "\\cmd.exe /d /c ping.exe ", "\\Quorxxping.txt", true};
-const CaptureKind kTracertCapture = {"[tracert 命令信息]\r\n", "\\cmd.exe /d /c tracert.exe ", "\\Quorxxtracert.txt",
-                                     true};
-const CaptureKind kNetStatCapture = {"[NetStat 配置信息]\r\n", "\\cmd.exe /d /c netstat.exe -nr >",
-                                     "QuorxxNetstat.txt", false};
+const CaptureKind kIpConfigCapture = {"[Ip Config配置信息]\r\n", L"ipconfig.exe", L" /all", L"ipconfig", false};
+const CaptureKind kPingCapture = {"[ping 命令信息]\r\n", L"ping.exe", L"", L"ping", true};
+const CaptureKind kTracertCapture = {"[tracert 命令信息]\r\n", L"tracert.exe", L"", L"tracert", true};
+const CaptureKind kNetStatCapture = {"[NetStat 配置信息]\r\n", L"netstat.exe", L" -nr", L"netstat", false};
 
 namespace {
 
-// Appends text to a zero-terminated buffer; false, and the buffer unusable, when it would not fit.
-template <size_t N>
-bool Append(char (&buffer)[N], size_t& used, const char* text) {
-    size_t length = std::strlen(text);
-    if (length >= N - used) return false;
-    std::memcpy(buffer + used, text, length + 1);
-    used += length;
-    return true;
-}
-
-// Host names and IPv4 addresses are letters, digits, dots and hyphens. Anything else would reach
-// the command interpreter as syntax or break the temp file's name.
+// Host names and IPv4 addresses are letters, digits, dots and hyphens. Anything else could pass
+// the tool an option of its own or break the output file's name.
 bool IsHostName(const char* host) {
-    if (!host || !*host) return false;
+    if (!host || !*host || *host == '-') return false;
     for (const char* p = host; *p; ++p) {
         char c = *p;
         bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
@@ -44,15 +35,15 @@ bool IsHostName(const char* host) {
 
 // What is read of a tool's file while the tool may still be writing it, at the bound.
 constexpr size_t kPendingReadLimit = 1048576;
-// How long the file of an ended tool is given to be let go of: a tool the run ended may still be
-// closing it a moment after its command interpreter has gone.
-constexpr DWORD kDeleteGraceMs = 2000;
-constexpr DWORD kDeleteRetryMs = 50;
+
+// Held while a tool is created: the only time a handle of this process is inheritable.
+CriticalSection* const g_inheritLock = new CriticalSection;
+ProcessStarter g_startProcess = &::CreateProcessW;
 
 // The file's text, read in chunks, each up to its first zero byte; up to `limit` bytes. False when
 // the file does not open. Any sharing: the tool may still be writing, or its probe deleting.
-bool ReadCapturedText(const char* path, size_t limit, AnsiString& text) {
-    UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+bool ReadCapturedText(const std::wstring& path, size_t limit, AnsiString& text) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     char chunk[kCaptureChunkSize];
@@ -69,98 +60,113 @@ bool ReadCapturedText(const char* path, size_t limit, AnsiString& text) {
     return true;
 }
 
-// Deletes the file once nobody holds it, waiting a bounded while for an ended tool to let go.
-void DeleteWhenFree(const char* path) {
-    const DWORD start = ::GetTickCount();
-    while (!::DeleteFileA(path)) {
-        const DWORD error = ::GetLastError();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
-            ::GetTickCount() - start >= kDeleteGraceMs)
-            return;
-        ::Sleep(kDeleteRetryMs);
-    }
+std::wstring SystemDirectory() {
+    wchar_t dir[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(dir, MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(dir, length);
+}
+
+// Creates the tool suspended, without a window, its standard output the file at outputPath. The
+// file's handle is inheritable only while the tool is created, under a lock, so a tool that
+// another probe starts meanwhile does not take it along; nothing else is ever inheritable.
+bool StartTool(const std::wstring& application, const std::wstring& commandLine, const std::wstring& outputPath,
+               UniqueProcess& process) {
+    const std::wstring directory = SystemDirectory();
+    if (directory.empty()) return false;
+    // CREATE_NEW: the name is the run's own, in the run's own folder.
+    UniqueFile output(::CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output) return false;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = output.get();
+    std::vector<wchar_t> command(commandLine.begin(), commandLine.end());
+    command.push_back(0);
+    LockGuard hold(*g_inheritLock);
+    if (!::SetHandleInformation(output.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) return false;
+    const BOOL started = g_startProcess(application.c_str(), command.data(), nullptr, nullptr, TRUE,
+                                        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup,
+                                        process.put());
+    ::SetHandleInformation(output.get(), HANDLE_FLAG_INHERIT, 0);
+    return started != FALSE;
+}
+
+// A section that could not be had: its header and the separator, so it does not run into the next.
+bool Failed(const char* header, SlotWriter& out) {
+    out.Set(header);
+    out.Append(kSectionSeparator);
+    return false;
 }
 
 }  // namespace
 
-bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempDir, const char* systemDir,
-                    char (&tempPath)[kCapturePathSize], char (&commandLine)[kCaptureCommandSize]) {
-    tempPath[0] = 0;
-    commandLine[0] = 0;
-    if (kind.takesHost && !IsHostName(host)) return false;
-    size_t pathUsed = 0;
-    size_t commandUsed = 0;
-    bool ok = Append(tempPath, pathUsed, tempDir) && Append(tempPath, pathUsed, kind.fileName) &&
-              (!kind.takesHost || Append(tempPath, pathUsed, host)) &&
-              Append(commandLine, commandUsed, systemDir) && Append(commandLine, commandUsed, kind.command) &&
-              (!kind.takesHost || (Append(commandLine, commandUsed, host) && Append(commandLine, commandUsed, " >"))) &&
-              Append(commandLine, commandUsed, tempPath);
-    if (!ok) {
-        tempPath[0] = 0;
-        commandLine[0] = 0;
-    }
-    return ok;
+ProcessStarter SetProcessStarter(ProcessStarter starter) {
+    const ProcessStarter previous = g_startProcess;
+    g_startProcess = starter ? starter : &::CreateProcessW;
+    return previous;
 }
 
-bool CaptureCommand(const char* header, const char* commandLine, const char* tempPath, SlotWriter& out,
-                    DWORD waitMs) {
-    out.Set(header);
-
-    // An interrupted earlier capture may have left its file behind. If the file cannot go, the
-    // command of a capture abandoned at an earlier run's bound still writes it: reading it would
-    // report that run's output as this one's.
-    if (!::DeleteFileA(tempPath) && ::GetFileAttributesA(tempPath) != INVALID_FILE_ATTRIBUTES) return false;
-
-    STARTUPINFOA startup = {};
-    ::GetStartupInfoA(&startup);
-    startup.wShowWindow = SW_HIDE;
-    UniqueProcess process;
-    char command[kCaptureCommandSize] = {};
-    size_t length = std::strlen(commandLine);
-    if (length >= sizeof command) return false;
-    std::memcpy(command, commandLine, length + 1);
-    // Suspended until it has joined the run's tools, so nothing it starts escapes them.
-    if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
-                          process.put()))
+bool ComposeCapture(const CaptureKind& kind, const char* host, const std::wstring& systemDir, CaptureCommandLine& line) {
+    line = CaptureCommandLine();
+    if (kind.takesHost && !IsHostName(host)) return false;
+    std::wstring wideHost;
+    if (kind.takesHost) wideHost.assign(host, host + std::strlen(host));
+    CaptureCommandLine composed;
+    composed.application = systemDir + L"\\" + kind.tool;
+    composed.commandLine = L"\"" + composed.application + L"\"" + kind.arguments;
+    composed.outputName = std::wstring(kind.fileName) + L".txt";
+    if (kind.takesHost) {
+        composed.commandLine += L" " + wideHost;
+        composed.outputName = std::wstring(kind.fileName) + L"-" + wideHost + L".txt";
+    }
+    if (systemDir.empty() || composed.application.size() >= kCapturePathSize ||
+        composed.commandLine.size() >= kCaptureCommandSize)
         return false;
-    if (!out.AdoptTool(process.process())) return false;
+    line = composed;
+    return true;
+}
+
+bool CaptureCommand(const char* header, const std::wstring& application, const std::wstring& commandLine,
+                    const std::wstring& outputPath, SlotWriter& out, DWORD waitMs) {
+    out.Set(header);
+    UniqueProcess process;
+    if (outputPath.empty() || !StartTool(application, commandLine, outputPath, process)) {
+        ::DeleteFileW(outputPath.c_str());
+        return Failed(header, out);
+    }
+    // Suspended until it has joined the run's tools, so it cannot outlive the run.
+    if (!out.AdoptTool(process.process())) return Failed(header, out);
     // Cut off at the bound, the section holds what the tool has written by then.
-    const AnsiString path = tempPath;
-    out.Follow([path] {
+    out.Follow([outputPath] {
         AnsiString text;
-        ReadCapturedText(path.c_str(), kPendingReadLimit, text);
+        ReadCapturedText(outputPath, kPendingReadLimit, text);
         return text;
     });
     if (::ResumeThread(process.thread()) == static_cast<DWORD>(-1)) {
         ::TerminateProcess(process.process(), 1);
-        return false;
+        return Failed(header, out);
     }
-    // A command that outlasts its bound leaves the section at its header: its file is still open.
+    // A tool that outlasts its bound leaves the section open: the run's end cuts it.
     if (::WaitForSingleObject(process.process(), waitMs) != WAIT_OBJECT_0) return false;
     process.reset();
 
     AnsiString text;
-    if (!ReadCapturedText(tempPath, static_cast<size_t>(-1), text)) return false;
+    const bool read = ReadCapturedText(outputPath, static_cast<size_t>(-1), text);
+    DeleteWhenFree(outputPath);
+    if (!read) return Failed(header, out);
     out.Append(text);
-    DeleteWhenFree(tempPath);
     out.Append(kSectionSeparator);
     return true;
 }
 
 bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out, DWORD waitMs) {
-    char tempDir[kCapturePathSize] = {};
-    char systemDir[kCapturePathSize] = {};
-    char tempPath[kCapturePathSize];
-    char commandLine[kCaptureCommandSize];
-    // Both calls return the length needed, not what they wrote, when the buffer is too small.
-    DWORD tempLength = ::GetTempPathA(sizeof tempDir, tempDir);
-    UINT systemLength = ::GetSystemDirectoryA(systemDir, sizeof systemDir);
-    if (tempLength == 0 || tempLength >= sizeof tempDir || systemLength == 0 || systemLength >= sizeof systemDir ||
-        !ComposeCapture(kind, host, tempDir, systemDir, tempPath, commandLine)) {
-        out.Set(kind.header);
-        return false;
-    }
-    return CaptureCommand(kind.header, commandLine, tempPath, out, waitMs);
+    CaptureCommandLine line;
+    RunFolder* folder = out.Folder();
+    if (!folder || !ComposeCapture(kind, host, SystemDirectory(), line)) return Failed(kind.header, out);
+    return CaptureCommand(kind.header, line.application, line.commandLine, folder->NewFilePath(line.outputName), out,
+                          waitMs);
 }
 
 bool NetDiagnostics::CaptureIpConfig(SlotWriter& out) { return CaptureOfKind(kIpConfigCapture, nullptr, out); }

@@ -6,11 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "base/AnsiString.h"
 #include "base/Handle.h"
 #include "base/Scoped.h"
 #include "netdiag/ConsoleTools.h"
+#include "netdiag/RunFolder.h"
 #include "netdiag/DiagnosisText.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SlotWriter.h"
@@ -59,7 +61,8 @@ private:
     ProbeProgress m_progress;
     int m_finished = 0;
     bool m_over = false;  // under m_progressLock
-    ConsoleTools m_tools;  // before the slots, which point at it
+    ConsoleTools m_tools;  // before the slots, which point at it and at the folder
+    RunFolder m_folder;
     SharedSlot m_slots[kResultSlotCount];
     AnsiString m_hosts[kProbeHostCount];
     AnsiString m_updateFileUrl;
@@ -100,8 +103,9 @@ constexpr DWORD kCaptureChunkSize = 4096;
 
 struct CaptureKind {
     const char* header;
-    const char* command;   // after the system directory; ends in " " when a host follows
-    const char* fileName;  // after the temp directory; the host follows it when there is one
+    const wchar_t* tool;       // in the system directory
+    const wchar_t* arguments;  // after the tool's quoted path; the host follows when there is one
+    const wchar_t* fileName;   // of the output in the run's folder, before the host and ".txt"
     bool takesHost;
 };
 extern const CaptureKind kIpConfigCapture;
@@ -109,17 +113,27 @@ extern const CaptureKind kPingCapture;
 extern const CaptureKind kTracertCapture;
 extern const CaptureKind kNetStatCapture;
 
-// Composes the temp file path and the command line. False when either would not fit its buffer
-// or the host holds a character that no host name has (the command interpreter would act on it).
-bool ComposeCapture(const CaptureKind& kind, const char* host, const char* tempDir, const char* systemDir,
-                    char (&tempPath)[kCapturePathSize], char (&commandLine)[kCaptureCommandSize]);
+struct CaptureCommandLine {
+    std::wstring application;  // the tool's full path
+    std::wstring commandLine;
+    std::wstring outputName;   // of the file in the run's folder
+};
 
-// Runs commandLine, which redirects its output into tempPath, and reads that file back into out
-// under header. A command still running after waitMs leaves the header alone.
-bool CaptureCommand(const char* header, const char* commandLine, const char* tempPath, SlotWriter& out,
-                    DWORD waitMs = INFINITE);
+// Composes the tool's path, command line and output file name. False when the path or the command
+// line would not fit its buffer or the host holds a character that no host name has.
+bool ComposeCapture(const CaptureKind& kind, const char* host, const std::wstring& systemDir, CaptureCommandLine& line);
 
-// A whole capture of one kind, with the machine's temp and system directories.
+// Runs the application with its standard output in outputPath, a new file, and reads that file
+// back into out under header. A tool still running after waitMs leaves the section open.
+bool CaptureCommand(const char* header, const std::wstring& application, const std::wstring& commandLine,
+                    const std::wstring& outputPath, SlotWriter& out, DWORD waitMs = INFINITE);
+
+// A whole capture of one kind, in the writer's run folder.
 bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out, DWORD waitMs = INFINITE);
+
+// The call that starts the console tools; tests put one in that records what it is given. Returns
+// the one it replaces; null puts CreateProcessW back.
+using ProcessStarter = decltype(&::CreateProcessW);
+ProcessStarter SetProcessStarter(ProcessStarter starter);
 
 }  // namespace rk

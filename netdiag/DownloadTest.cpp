@@ -1,16 +1,16 @@
 // The timed download of the suite's update file.
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
+#include "netdiag/RunFolder.h"
 #include "netdiag/SectionLines.h"
-#include "netdiag/TempFileClaim.h"
 #include "netdiag/UrlDownload.h"
 
 namespace rk {
 
-DWORD NetDiagnostics::QueryFileSize(const char* path, DWORD* sizeHigh) {
+DWORD NetDiagnostics::QueryFileSize(const wchar_t* path, DWORD* sizeHigh) {
     *sizeHigh = 0;
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA(path, &data));
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW(path, &data));
     if (!find) return kNoFileSize;
     *sizeHigh = data.nFileSizeHigh;
     return data.nFileSizeLow;
@@ -18,40 +18,32 @@ DWORD NetDiagnostics::QueryFileSize(const char* path, DWORD* sizeHigh) {
 
 bool NetDiagnostics::DownloadTest(const char* url, SlotWriter& out) {
     out.Set(kDownloadHeader);
-    AnsiString path;
-    if (!TempFilePath(kDownloadFileName, path)) {
-        // No temp directory within 260 characters: nowhere to download to.
-        out.Append(DownloadFailureLine(ERROR_BUFFER_OVERFLOW, 0, 0));
+    RunFolder* folder = out.Folder();
+    const std::wstring path = folder ? folder->NewFilePath(L"downQuortest.ini") : std::wstring();
+    if (path.empty()) {
+        // Nowhere of the run's own to download to.
+        out.Append(DownloadFailureLine(ERROR_CANNOT_MAKE, 0, 0));
         out.Append(kSectionSeparator);
         return false;
     }
-
-    // A probe abandoned at an earlier run's bound may still be downloading into this file, and
-    // deletes it when done: then this one downloads to a file of its own.
-    TempFileClaim claim(path.c_str());
-    if (!claim) {
-        out.Append(DownloadFailureLine(claim.Error(), 0, 0));
-        out.Append(kSectionSeparator);
-        return false;
-    }
-    path = claim.Path();
 
     const DWORD start = ::GetTickCount();
-    const UrlDownloadResult download = UrlDownloadToFile(url, path.c_str());
+    const UrlDownloadResult download = UrlDownloadToFile(url, path);
+    const DWORD end = ::GetTickCount();
     const DownloadVerdict verdict = JudgeDownload(download.result, download.httpStatus, download.lastError);
     if (!verdict.succeeded) {
-        const DWORD end = ::GetTickCount();
+        // A failed download may have stored an error page.
+        ::DeleteFileW(path.c_str());
         out.Append(DownloadFailureLine(verdict.failureCode, start, end));
         out.Append(kSectionSeparator);
         return false;
     }
-    const DWORD end = ::GetTickCount();
 
     DWORD sizeHigh = 0;
     const DWORD size = QueryFileSize(path.c_str(), &sizeHigh);
-    const bool found = !(size == kNoFileSize && sizeHigh == 0 && ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES);
+    const bool found = !(size == kNoFileSize && sizeHigh == 0 && ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES);
     const AnsiString line = DownloadSuccessLine(start, end, found, size);
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(path.c_str());
     out.Append(line);
     out.Append(kSectionSeparator);
     return true;

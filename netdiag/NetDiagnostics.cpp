@@ -83,7 +83,7 @@ ProbeRun::ProbeRun(const NetTargets& targets)
       m_boundMs(targets.timeoutMs) {
     for (int i = 0; i < kProbeHostCount; ++i) m_hosts[i] = OrEmpty(targets.hosts[i]);
     for (ThreadStart& start : m_threads) start.run = this;
-    for (SharedSlot& slot : m_slots) slot.SetTools(&m_tools);
+    for (SharedSlot& slot : m_slots) slot.SetRun(&m_tools, m_folder ? &m_folder : nullptr);
     TheLiveRuns().Add();
 }
 

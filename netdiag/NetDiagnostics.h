@@ -55,7 +55,7 @@ struct NetDiagnostics {
     static void AppendProxyList(AnsiString text, SlotWriter& result);
     // The file's size as FindFirstFile reports it; kNoFileSize (high part 0) when it is not there.
     static constexpr DWORD kNoFileSize = 0xFFFFFFFF;
-    static DWORD QueryFileSize(const char* path, DWORD* sizeHigh);
+    static DWORD QueryFileSize(const wchar_t* path, DWORD* sizeHigh);
     // Asks a service's state, as QueryServiceStatus does; tests pass one that fails.
     using ServiceQuery = BOOL(WINAPI*)(SC_HANDLE service, SERVICE_STATUS* status);
     static void AppendFirewallState(SlotWriter& result, ServiceQuery query = &::QueryServiceStatus);

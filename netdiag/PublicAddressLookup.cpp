@@ -4,7 +4,7 @@
 #include "base/Handle.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
-#include "netdiag/TempFileClaim.h"
+#include "netdiag/RunFolder.h"
 #include "netdiag/UrlDownload.h"
 
 namespace rk {
@@ -12,8 +12,8 @@ namespace rk {
 namespace {
 
 // The lines of the downloaded page; empty when it cannot be read whole.
-AnsiString ReadLookupLines(const char* path) {
-    UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+AnsiString ReadLookupLines(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return AnsiString();
     DWORD high = 0;
     const DWORD size = ::GetFileSize(file.get(), &high);
@@ -31,31 +31,25 @@ AnsiString ReadLookupLines(const char* path) {
 
 bool NetDiagnostics::PublicAddressLookup(const char* url, SlotWriter& out) {
     out.Set(kLookupHeader);
-    AnsiString path;
-    // A temp path that does not fit counts as a failed download.
-    if (!TempFilePath(kLookupFileName, path)) {
+    RunFolder* folder = out.Folder();
+    const std::wstring path = folder ? folder->NewFilePath(L"Quoripseeker.ini") : std::wstring();
+    // Nowhere to download to counts as a failed download.
+    if (path.empty()) {
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
         return false;
     }
-    // As in the download test: an abandoned lookup of an earlier run may still hold the file.
-    TempFileClaim claim(path.c_str());
-    if (!claim) {
-        out.Append(kLookupFailed);
-        out.Append(kSectionSeparator);
-        return false;
-    }
-    path = claim.Path();
-    const UrlDownloadResult download = UrlDownloadToFile(url, path.c_str());
+    const UrlDownloadResult download = UrlDownloadToFile(url, path);
     if (!JudgeDownload(download.result, download.httpStatus, download.lastError).succeeded) {
+        ::DeleteFileW(path.c_str());
         out.Append(kLookupFailed);
         out.Append(kSectionSeparator);
         return false;
     }
-    const AnsiString lines = ReadLookupLines(path.c_str());
+    const AnsiString lines = ReadLookupLines(path);
     if (!lines.empty()) out.Append(lines);
     out.Append(kSectionSeparator);
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(path.c_str());
     return true;
 }
 

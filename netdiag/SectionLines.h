@@ -1,7 +1,7 @@
 #pragma once
 // The text of the proxy, download, firewall and public-address sections, made from what the
 // platform returned. The probes gather the inputs; everything decided here is tested exactly.
-// No platform calls and no platform headers (the one exception, TempFilePath, is defined apart).
+// No platform calls and no platform headers.
 #include <cstddef>
 #include <cstdint>
 
@@ -25,7 +25,6 @@ AnsiString ProxyServerLine(bool taken, const AnsiString& text);
 
 // Download speed test.
 constexpr char kDownloadHeader[] = "[下载测试文件信息]\r\n";
-constexpr char kDownloadFileName[] = "\\downQuortest.ini";
 AnsiString DownloadFailureLine(uint32_t lastError, uint32_t startTick, uint32_t endTick);
 // What a download's outcome means for the report. An HTTP error status fails the download even
 // when the call succeeded (urlmon stores the error page and may answer S_OK). The failure code is
@@ -55,16 +54,11 @@ AnsiString FirewallProcessLine(const char* subject, const char* company);
 // Public address lookup.
 constexpr char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
 constexpr char kLookupFailed[] = "\r\n连接IpSeeker失败\r\n";
-constexpr char kLookupFileName[] = "\\Quoripseeker.ini";
 // What is read of the downloaded page: its first 1 MiB. The service's page is a few kilobytes,
 // and the whole report is held in a 1 MiB buffer; a longer page is cut there, so a start marker
 // whose end marker lies beyond it yields no line.
 constexpr uint32_t kLookupPageLimit = 1048576;
 // The result lines of a downloaded page, each ending in CR LF. One pass over the page.
 AnsiString ExtractLookupLines(const char* bytes, size_t size);
-
-// The user's temp directory followed by `name`; false when the temp directory is not available
-// within the platform's 260-character buffer. Asks the platform: defined in TempFilePath.cpp.
-bool TempFilePath(const char* name, AnsiString& path);
 
 }  // namespace rk

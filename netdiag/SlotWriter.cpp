@@ -4,6 +4,7 @@
 
 #include "netdiag/ConsoleTools.h"
 #include "netdiag/DiagnosisText.h"
+#include "netdiag/RunFolder.h"
 
 namespace rk {
 
@@ -18,6 +19,12 @@ void SlotWriter::Follow(PendingText pending) {
 bool SlotWriter::AdoptTool(HANDLE process) {
     ConsoleTools* tools = m_slot ? m_slot->Tools() : nullptr;
     return !tools || tools->Adopt(process);
+}
+
+RunFolder* SlotWriter::Folder() {
+    if (m_slot && m_slot->Folder()) return m_slot->Folder();
+    if (!m_ownFolder) m_ownFolder.reset(new RunFolder);
+    return *m_ownFolder ? m_ownFolder.get() : nullptr;
 }
 
 void SlotWriter::Set(const AnsiString& text) {

@@ -11,9 +11,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 #include "base/AnsiString.h"
 #include "base/Scoped.h"
+#include "netdiag/RunFolder.h"
 
 namespace rk {
 
@@ -45,12 +47,16 @@ public:
     // Hands a console tool, created suspended, to the run that owns the slot. False when that
     // run is over: the tool has been ended. A standalone text lets every tool run.
     bool AdoptTool(HANDLE process);
+    // The run's private folder for temporary files; without one, the writer makes one of its
+    // own. Null when no folder could be made.
+    RunFolder* Folder();
 
 private:
     void Publish();
 
     AnsiString m_text;
     SharedSlot* m_slot = nullptr;
+    std::unique_ptr<RunFolder> m_ownFolder;
 };
 
 // One result slot shared between the run and a probe thread.
@@ -60,9 +66,13 @@ public:
     SharedSlot(const SharedSlot&) = delete;
     SharedSlot& operator=(const SharedSlot&) = delete;
 
-    // The run's console tools, for the probes that start them.
-    void SetTools(ConsoleTools* tools) { m_tools = tools; }
+    // The run's console tools and temp folder, for the probes that use them.
+    void SetRun(ConsoleTools* tools, RunFolder* folder) {
+        m_tools = tools;
+        m_folder = folder;
+    }
     ConsoleTools* Tools() const { return m_tools; }
+    RunFolder* Folder() const { return m_folder; }
 
     // Replaces the slot's text unless the slot is sealed; the section is unfinished until Finish.
     void Store(const AnsiString& text);
@@ -79,6 +89,7 @@ private:
     bool m_finished = false;
     bool m_sealed = false;
     ConsoleTools* m_tools = nullptr;
+    RunFolder* m_folder = nullptr;
 };
 
 }  // namespace rk

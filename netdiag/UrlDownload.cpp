@@ -13,7 +13,7 @@ namespace rk {
 
 namespace {
 
-LateBinding g_download("urlmon.dll", "URLDownloadToFileA");
+LateBinding g_download("urlmon.dll", "URLDownloadToFileW");
 
 // The download's bind-status callback: it keeps the server's HTTP status and asks for a fresh
 // copy. urlmon may hold a reference past the call, so it lives on the heap and goes with its last
@@ -118,15 +118,18 @@ private:
 
 }  // namespace
 
-UrlDownloadResult UrlDownloadToFile(const char* url, const char* path) {
-    const auto download = g_download.Get<decltype(&::URLDownloadToFileA)>();
+UrlDownloadResult UrlDownloadToFile(const char* url, const std::wstring& path) {
+    const auto download = g_download.Get<decltype(&::URLDownloadToFileW)>();
     if (!download) {
         const DWORD error = ::GetLastError();
         return {HRESULT_FROM_WIN32(error), 0, error};
     }
     ComPtr<FreshDownloadCallback> callback(new (std::nothrow) FreshDownloadCallback);
     if (!callback) return {E_OUTOFMEMORY, 0, ERROR_NOT_ENOUGH_MEMORY};
-    const HRESULT hr = download(nullptr, url, path, 0, callback.get());
+    // The addresses are ASCII.
+    std::wstring wideUrl;
+    for (const char* p = url; *p; ++p) wideUrl += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    const HRESULT hr = download(nullptr, wideUrl.c_str(), path.c_str(), 0, callback.get());
     const DWORD error = ::GetLastError();
     return {hr, callback->HttpStatus(), error};
 }

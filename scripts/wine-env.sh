@@ -7,6 +7,9 @@ export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # winemenubuilder would turn the shortcuts tests create into menu entries and icons on the host.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=}"
+# Wine runs its own ping.exe from the system directory whatever file lies there, unless a process
+# started with this: the tests put stand-ins there (a process reads it only when it starts).
+case "$WINEDLLOVERRIDES" in *ping.exe*) ;; *) export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;ping.exe,tracert.exe=n,b" ;; esac
 export LC_ALL=zh_CN.UTF-8
 export LANG=zh_CN.UTF-8
 if [ "$RK_ARCH" = x64 ]; then

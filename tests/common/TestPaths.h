@@ -69,6 +69,14 @@ inline std::vector<std::string> Listing(const std::string& folder) {
     return names;
 }
 
+// What the tool's runs left in the temp folder: their folders' names.
+inline std::vector<std::string> RunLeftovers() {
+    std::vector<std::string> names = Listing(TempFolder());
+    names.erase(std::remove_if(names.begin(), names.end(), [](const std::string& n) { return n.compare(0, 7, "Rekkor-") != 0; }),
+                names.end());
+    return names;
+}
+
 // Removes a folder with everything in it, read-only files too.
 inline void RemoveTree(const std::string& folder) {
     for (const std::string& name : Listing(folder)) {

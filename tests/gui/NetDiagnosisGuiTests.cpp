@@ -220,8 +220,8 @@ TEST_CASE("at the bound each held ping and tracert keeps what its command had pr
         if (found != std::string::npos) at = found + section.size();
     }
     CHECK(diagnosis.find(kPingHeader) == std::strlen(kTimeoutLine));
-    // The stopped commands' temp files went once the commands had ended.
-    CHECK(WaitUntil([] { return !FileExists(TempFolder() + "\\Quorxxtracert.txt127.0.0.1"); }));
+    // The stopped commands' temp files and the run's folder went once the commands had ended.
+    CHECK(WaitUntil([] { return RunLeftovers().empty(); }));
     tool.Exit();
 }
 

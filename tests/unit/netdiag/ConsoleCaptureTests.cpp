@@ -5,13 +5,18 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "netdiag/DiagnosisRun.h"
+#include "netdiag/RunFolder.h"
 #include "tests/common/ConsoleStandIns.h"
 #include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
+#include "tests/common/SystemPlacement.h"
 #include "tests/common/TestPaths.h"
+#include "tests/common/Text.h"
 #include "tests/unit/netdiag/NetDiagEmit.h"
 
 using namespace rk;
@@ -21,12 +26,9 @@ using namespace rk_test;
 namespace {
 
 const char kPingHeader[] = "[ping 命令信息]\r\n";
+const AnsiString kFailed = AnsiString("[emit]\r\n") + kSeparator;
 
-std::string SystemDir() {
-    char dir[MAX_PATH] = {};
-    ::GetSystemDirectoryA(dir, MAX_PATH);
-    return dir;
-}
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 struct Ping {
     const char* host;
@@ -40,69 +42,61 @@ DWORD WINAPI PingThread(LPVOID p) {
     return 0;
 }
 
-// Captures what the emitter prints through the command interpreter, as the product's captures do.
-AnsiString CaptureEmitter(const std::string& arguments, bool& result) {
-    std::string tempPath = TempFolder() + "QuorxxEmitTest.txt";
-    std::string command = SystemDir() + "\\cmd.exe /d /c " + ExeFolder() + "netdiag_emit.exe " + arguments + " >" + tempPath;
+// Captures what the emitter prints, as the product captures a tool's output.
+AnsiString CaptureEmitter(const std::string& arguments, bool& result, DWORD waitMs = INFINITE) {
+    RunFolder folder;
+    const std::wstring emitter = Wide(ExeFolder() + "netdiag_emit.exe");
+    const std::wstring output = folder.NewFilePath(L"emit.txt");
     SlotWriter out;
-    result = CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out);
-    CHECK(!FileExists(tempPath));
+    result = CaptureCommand("[emit]\r\n", emitter, L"\"" + emitter + L"\" " + Wide(arguments), output, out, waitMs);
+    if (waitMs == INFINITE) CHECK(::GetFileAttributesW(output.c_str()) == INVALID_FILE_ATTRIBUTES);
     return out.Text();
+}
+
+// What the tools are started with, recorded on the way to CreateProcessW.
+struct Started {
+    std::wstring application, commandLine, directory;
+    DWORD flags = 0, startFlags = 0;
+    BOOL inherit = FALSE;
+    bool outputInheritable = false;
+};
+std::vector<Started> g_started;
+
+BOOL WINAPI RecordStart(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES process,
+                        LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment, LPCWSTR directory,
+                        LPSTARTUPINFOW startup, LPPROCESS_INFORMATION info) {
+    DWORD handleFlags = 0;
+    ::GetHandleInformation(startup->hStdOutput, &handleFlags);
+    g_started.push_back({application ? application : L"", commandLine, directory ? directory : L"", flags,
+                         startup->dwFlags, inherit, (handleFlags & HANDLE_FLAG_INHERIT) != 0});
+    return ::CreateProcessW(application, commandLine, process, thread, inherit, flags, environment, directory, startup,
+                            info);
 }
 
 }  // namespace
 
-TEST_CASE("the command line and the temp file path are composed as the family table gives them") {
-    char path[kCapturePathSize];
-    char command[kCaptureCommandSize];
-    SUBCASE("ping puts the host behind the file name and between the tool and the redirection") {
-        REQUIRE(ComposeCapture(kPingCapture, "H", "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
-        CHECK(std::string(path) == "D:\\TEMP\\\\Quorxxping.txtH");
-        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /d /c ping.exe H >D:\\TEMP\\\\Quorxxping.txtH");
+TEST_CASE("the tool's path, command line and output name are composed as the family table gives them") {
+    const std::wstring system = L"D:\\WINDOWS\\system32";
+    CaptureCommandLine line;
+    const struct { const CaptureKind& kind; const char* host; const wchar_t* command; const wchar_t* name; } kCases[] = {
+        {kPingCapture, "H", L"\"D:\\WINDOWS\\system32\\ping.exe\" H", L"ping-H.txt"},
+        {kTracertCapture, "h.example", L"\"D:\\WINDOWS\\system32\\tracert.exe\" h.example", L"tracert-h.example.txt"},
+        {kIpConfigCapture, nullptr, L"\"D:\\WINDOWS\\system32\\ipconfig.exe\" /all", L"ipconfig.txt"},
+        {kNetStatCapture, nullptr, L"\"D:\\WINDOWS\\system32\\netstat.exe\" -nr", L"netstat.txt"}};
+    for (const auto& c : kCases) {
+        REQUIRE(ComposeCapture(c.kind, c.host, system, line));
+        CHECK(line.application == system + L"\\" + c.kind.tool);
+        CHECK(line.commandLine == c.command);
+        CHECK(line.outputName == c.name);
     }
-    SUBCASE("tracert") {
-        REQUIRE(ComposeCapture(kTracertCapture, "h.example", "C:\\T\\", "C:\\S", path, command));
-        CHECK(std::string(path) == "C:\\T\\\\Quorxxtracert.txth.example");
-        CHECK(std::string(command) == "C:\\S\\cmd.exe /d /c tracert.exe h.example >C:\\T\\\\Quorxxtracert.txth.example");
-    }
-    SUBCASE("ipconfig and netstat put the name straight after the temp directory") {
-        REQUIRE(ComposeCapture(kIpConfigCapture, nullptr, "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
-        CHECK(std::string(path) == "D:\\TEMP\\Quorxxipconfig.txt");
-        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /d /c ipconfig.exe /all >D:\\TEMP\\Quorxxipconfig.txt");
-        REQUIRE(ComposeCapture(kNetStatCapture, nullptr, "D:\\TEMP\\", "D:\\WINDOWS\\system32", path, command));
-        CHECK(std::string(path) == "D:\\TEMP\\QuorxxNetstat.txt");
-        CHECK(std::string(command) == "D:\\WINDOWS\\system32\\cmd.exe /d /c netstat.exe -nr >D:\\TEMP\\QuorxxNetstat.txt");
-    }
-    SUBCASE("pings of two hosts use two files") {
-        char other[kCapturePathSize];
-        REQUIRE(ComposeCapture(kPingCapture, "127.0.0.1", "C:\\T\\", "C:\\S", path, command));
-        REQUIRE(ComposeCapture(kPingCapture, "localhost", "C:\\T\\", "C:\\S", other, command));
-        CHECK(std::string(path) != std::string(other));
-    }
-    SUBCASE("a path that fills the buffer exactly fits; one byte more does not") {
-        std::string dir = "C:\\" + std::string(259 - 3 - 18 - 1, 'd') + "\\";
-        REQUIRE(dir.size() + 18 == 259);
-        CHECK(ComposeCapture(kIpConfigCapture, nullptr, dir.c_str(), "C:\\S", path, command));
-        CHECK(std::strlen(path) == 259);
-        std::string longer = "C:\\" + std::string(259 - 3 - 18, 'd') + "\\";
-        CHECK_FALSE(ComposeCapture(kIpConfigCapture, nullptr, longer.c_str(), "C:\\S", path, command));
-        CHECK(path[0] == 0);
-        CHECK(command[0] == 0);
-    }
-    SUBCASE("a command line beyond 520 bytes is refused") {
-        std::string system = "C:\\" + std::string(247, 's');
-        std::string temp = "C:\\" + std::string(176, 't') + "\\";
-        std::string host(60, 'h');
-        REQUIRE(temp.size() + 15 + host.size() < kCapturePathSize);
-        CHECK_FALSE(ComposeCapture(kTracertCapture, host.c_str(), temp.c_str(), system.c_str(), path, command));
-        CHECK(ComposeCapture(kTracertCapture, "h", temp.c_str(), system.c_str(), path, command));
+    SUBCASE("a command line beyond 520 characters is refused") {
+        CHECK_FALSE(ComposeCapture(kTracertCapture, std::string(510, 'h').c_str(), L"C:\\S", line));
+        CHECK(line.commandLine.empty());
+        CHECK(ComposeCapture(kTracertCapture, "h", L"C:\\S", line));
     }
     SUBCASE("a host that is not a host name is refused") {
-        CHECK_FALSE(ComposeCapture(kPingCapture, "a&calc", "C:\\T\\", "C:\\S", path, command));
-        CHECK_FALSE(ComposeCapture(kPingCapture, "a b", "C:\\T\\", "C:\\S", path, command));
-        CHECK_FALSE(ComposeCapture(kPingCapture, "", "C:\\T\\", "C:\\S", path, command));
-        CHECK_FALSE(ComposeCapture(kPingCapture, "a|b", "C:\\T\\", "C:\\S", path, command));
-        CHECK(ComposeCapture(kPingCapture, "www.host-1.example", "C:\\T\\", "C:\\S", path, command));
+        for (const char* host : {"a&calc", "a b", "", "a|b", "-n", "a\"b"}) CHECK_FALSE(ComposeCapture(kPingCapture, host, system, line));
+        CHECK(ComposeCapture(kPingCapture, "www.host-1.example", system, line));
     }
 }
 
@@ -123,81 +117,68 @@ TEST_CASE("the output is captured byte for byte") {
     }
 }
 
-TEST_CASE("a capture that cannot run its command leaves the header line alone") {
-    std::string tempPath = TempFolder() + "QuorxxEmitTest.txt";
-    SUBCASE("the command cannot start") {
+TEST_CASE("a capture that cannot run its tool gives its header and the separator") {
+    SUBCASE("the tool cannot start") {
+        RunFolder folder;
         SlotWriter out;
-        CHECK(CaptureCommand("[emit]\r\n", "Z:\\no\\such\\program.exe", tempPath.c_str(), out) == 0);
-        CHECK(out.Text() == "[emit]\r\n");
+        CHECK(CaptureCommand("[emit]\r\n", L"Z:\\no\\such\\program.exe", L"program.exe", folder.NewFilePath(L"x.txt"), out) == 0);
+        CHECK(out.Text() == kFailed);
     }
-    SUBCASE("the command leaves no output file") {
-        std::string command = SystemDir() + "\\cmd.exe /d /c rem";
-        SlotWriter out;
-        CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
-        CHECK(out.Text() == "[emit]\r\n");
-    }
-    SUBCASE("the temp file is still held by the command of an abandoned capture") {
-        UniqueFile held(::CreateFileA(tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      CREATE_ALWAYS, 0, nullptr));
-        REQUIRE(held);
-        DWORD written = 0;
-        ::WriteFile(held.get(), "OLD RUN", 7, &written, nullptr);
-        std::string command = SystemDir() + "\\cmd.exe /d /c " + ExeFolder() + "netdiag_emit.exe 10 >" + tempPath;
-        SlotWriter out;
-        CHECK(CaptureCommand("[emit]\r\n", command.c_str(), tempPath.c_str(), out) == 0);
-        CHECK(out.Text() == "[emit]\r\n");
-        held.reset();
-        ::DeleteFileA(tempPath.c_str());
-    }
-    SUBCASE("the command outlasts the capture's bound") {
+    SUBCASE("a tool that outlasts the capture's bound leaves the section open for the run to cut") {
         UniqueHandle release(::CreateEventA(nullptr, TRUE, FALSE, "RekkorTestEmitRelease"));
-        std::string heldPath = TempFolder() + "QuorxxHeldTest.txt";  // the child may still hold it after
-        std::string command = SystemDir() + "\\cmd.exe /d /c " + ExeFolder() + "netdiag_emit.exe hold RekkorTestEmitRelease >" + heldPath;
-        SlotWriter out;
-        CHECK(CaptureCommand("[emit]\r\n", command.c_str(), heldPath.c_str(), out, 100) == 0);
-        CHECK(out.Text() == "[emit]\r\n");
+        bool result = true;
+        CHECK(CaptureEmitter("hold RekkorTestEmitRelease", result, 100) == "[emit]\r\n");
+        CHECK_FALSE(result);
         ::SetEvent(release.get());
     }
-    SUBCASE("the temp directory is too long for the path buffer") {
-        std::string longTemp = "C:\\" + std::string(300, 't') + "\\";
-        EnvironmentOverride tmp("TMP", longTemp);
-        EnvironmentOverride temp("TEMP", longTemp);
+    // A temp folder that cannot hold the run's folder: too long, or not a folder name at all,
+    // which the command interpreter once ran as a command.
+    for (const std::string& temp : {"C:\\" + std::string(300, 't') + "\\", std::string("C:\\rkinj&echo injected>C:\\rk_injected.txt&")}) {
+        EnvironmentOverride tmp("TMP", temp);
+        EnvironmentOverride tempVariable("TEMP", temp);
         SlotWriter out;
         CHECK(NetDiagnostics::CapturePing("127.0.0.1", out) == 0);
-        CHECK(out.Text() == kPingHeader);
+        CHECK(out.Text() == AnsiString(kPingHeader) + kSeparator);
+        CHECK_FALSE(FileExists("C:\\rk_injected.txt"));
     }
 }
 
 TEST_CASE("the family's captures on this machine") {
-    SUBCASE("ipconfig removes a stale file first and its own file afterwards") {
-        std::string file = TempFolder() + "Quorxxipconfig.txt";
+    SUBCASE("ipconfig and netstat from the system directory, without a window, only their output inherited") {
+        // A temp folder with a space once split the command interpreter's redirection.
+        FreshFolder spaced(TempFolder() + "Rk Temp");
+        EnvironmentOverride tmp("TMP", spaced.path);
+        EnvironmentOverride temp("TEMP", spaced.path);
+        g_started.clear();
+        const ProcessStarter real = SetProcessStarter(&RecordStart);
+        auto restore = MakeScopeExit([real] { SetProcessStarter(real); });
         {
-            UniqueFile stale(::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-            REQUIRE(stale);
-            DWORD written = 0;
-            ::WriteFile(stale.get(), "STALE", 5, &written, nullptr);
+            SlotWriter out;
+            CHECK(NetDiagnostics::CaptureIpConfig(out) == 1);
+            CHECK(StartsWith(out.Text(), "[Ip Config配置信息]\r\n"));
+            CHECK(out.Text().find("127.0.0.1") != AnsiString::npos);
+            CHECK(EndsWith(out.Text(), kSeparator));
+            SlotWriter netstat;
+            CHECK(NetDiagnostics::CaptureNetStat(netstat) == 1);
+            CHECK(EndsWith(netstat.Text(), kSeparator));
         }
-        SlotWriter out;
-        CHECK(NetDiagnostics::CaptureIpConfig(out) == 1);
-        CHECK(out.Text().compare(0, 21, "[Ip Config配置信息]\r\n") == 0);
-        CHECK(out.Text().find("127.0.0.1") != AnsiString::npos);
-        CHECK(out.Text().find("STALE") == AnsiString::npos);
-        CHECK(out.Text().size() >= std::strlen(kSeparator));
-        CHECK(out.Text().compare(out.Text().size() - std::strlen(kSeparator), AnsiString::npos, kSeparator) == 0);
-        CHECK(!FileExists(file));
-    }
-    SUBCASE("netstat") {
-        SlotWriter out;
-        CHECK(NetDiagnostics::CaptureNetStat(out) == 1);
-        CHECK(out.Text().compare(0, 20, "[NetStat 配置信息]\r\n") == 0);
-        CHECK(!FileExists(TempFolder() + "QuorxxNetstat.txt"));
+        const std::wstring system = Wide(SystemTool(""));
+        REQUIRE(g_started.size() == 2);
+        for (const Started& started : g_started) {
+            CHECK(started.application.compare(0, system.size(), system) == 0);
+            CHECK(started.commandLine.compare(0, started.application.size() + 2, L"\"" + started.application + L"\"") == 0);
+            CHECK(started.directory + L"\\" == system);
+            CHECK((started.flags & CREATE_NO_WINDOW) != 0);
+            CHECK((started.startFlags & STARTF_USESTDHANDLES) != 0);
+            CHECK((started.inherit && started.outputInheritable));
+        }
+        CHECK(Listing(spaced.path).empty());
     }
     SUBCASE("a tracert section holds what the command printed on its standard output") {
         ConsoleStandIns standIns(ConsoleStandIns::kAtOnce);
         SlotWriter out;
         CHECK(NetDiagnostics::CaptureTracert("127.0.0.1", out) == 1);
         CHECK(out.Text() == AnsiString("[tracert 命令信息]\r\n") + "stand-in tracert.exe 127.0.0.1\r\n" + kSeparator);
-        CHECK(!FileExists(TempFolder() + "\\Quorxxtracert.txt127.0.0.1"));
     }
     SUBCASE("two pings of different hosts at once each keep their own output") {
         Ping pings[2];
@@ -212,7 +193,6 @@ TEST_CASE("the family's captures on this machine") {
         for (Ping& ping : pings) {
             CHECK(ping.result == 1);
             CHECK(ping.out.Text().compare(0, std::strlen(kPingHeader), kPingHeader) == 0);
-            CHECK(!FileExists(TempFolder() + "\\Quorxxping.txt" + ping.host));
         }
         CHECK(pings[0].out.Text().find("Pinging 127.0.0.1") != AnsiString::npos);
         CHECK(pings[0].out.Text().find("localhost") == AnsiString::npos);

@@ -9,7 +9,6 @@
 #include "base/Handle.h"
 #include "base/Scoped.h"
 #include "netdiag/NetDiagnostics.h"
-#include "netdiag/TempFileClaim.h"
 #include "tests/common/Environment.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/LoopbackNginx.h"
@@ -23,8 +22,6 @@ namespace {
 
 const char kDownloadHeader[] = "[下载测试文件信息]\r\n";
 const char kLookupHeader[] = "[访问ipseeker获取的IP地址]\r\n";
-
-std::string TempFile(const char* name) { return rk_test::TempFolder() + name; }
 
 // The one result line between header and separator.
 std::string ResultLine(const std::string& section, const std::string& header) {
@@ -54,7 +51,6 @@ DWORD WINAPI RunProbe(void* p) {
 }  // namespace
 
 TEST_CASE("download test against nginx") {
-    const std::string local = TempFile("\\downQuortest.ini");
     SUBCASE("a successful download is timed and its file removed") {
         REQUIRE(NginxServe("/mirelon/mirelonup35.ini", std::string(1536, 'x')));
         SlotWriter out;
@@ -64,7 +60,6 @@ TEST_CASE("download test against nginx") {
         CHECK(StartsWith(line, "测试下载Quor升级文件成功...总用时:"));
         CHECK(line.find("秒,文件大小1536字节,速度: ") != std::string::npos);
         CHECK(EndsWith(line, "K/S\r\n"));
-        CHECK_FALSE(FileExists(local));
     }
     SUBCASE("an HTTP error status fails with that status") {
         SlotWriter out;
@@ -74,7 +69,7 @@ TEST_CASE("download test against nginx") {
         CHECK(StartsWith(line, "测试下载Quor升级文件失败: 404...失败耗时:"));
         CHECK(EndsWith(line, "毫秒\r\n"));
     }
-    ::DeleteFileA(local.c_str());
+    CHECK(RunLeftovers().empty());
 }
 
 TEST_CASE("download test against a port without a server") {
@@ -85,7 +80,6 @@ TEST_CASE("download test against a port without a server") {
     INFO(line);
     CHECK(StartsWith(line, "测试下载Quor升级文件失败: "));
     CHECK_FALSE(StartsWith(line, "测试下载Quor升级文件失败: 0..."));  // a code that tells something
-    ::DeleteFileA(TempFile("\\downQuortest.ini").c_str());
 }
 
 TEST_CASE("a probe stopped while the server stays silent leaves its header") {
@@ -124,7 +118,6 @@ TEST_CASE("a probe stopped while the server stays silent leaves its header") {
     CHECK(slot.Seal() == CutSection(probe == 0 ? kDownloadHeader : kLookupHeader));
     CHECK(ResultLine(out.Text(), probe == 0 ? kDownloadHeader : kLookupHeader) !=
           "<malformed>");
-    ::DeleteFileA(TempFile("\\downQuortest.ini").c_str());
 }
 
 TEST_CASE("public address lookup against nginx") {
@@ -132,7 +125,6 @@ TEST_CASE("public address lookup against nginx") {
     REQUIRE(NginxServe("/zero", std::string("<i>查询结果1</span></p>") + '\0' + "<i>查询结果2</span></p>"));
     REQUIRE(NginxServe("/open", "<i>查询结果1 and no end"));
     REQUIRE(NginxServe("/empty", ""));
-    const std::string local = TempFile("\\Quoripseeker.ini");
 
     auto lookup = [&](const char* path, int32_t expected) {
         SlotWriter out;
@@ -141,7 +133,6 @@ TEST_CASE("public address lookup against nginx") {
     };
     SUBCASE("two blocks, blanks removed") {
         CHECK(lookup("/", 1) == std::string(kLookupHeader) + ">查询结果：127.0.0.1本机地址\r\n" + ">查询结果2：局域网\r\n" + kSeparator);
-        CHECK_FALSE(FileExists(local));
     }
     SUBCASE("a zero byte ends the page") {
         CHECK(lookup("/zero", 1) == std::string(kLookupHeader) + ">查询结果1\r\n" + kSeparator);
@@ -149,7 +140,6 @@ TEST_CASE("public address lookup against nginx") {
     SUBCASE("start without end") { CHECK(lookup("/open", 1) == std::string(kLookupHeader) + kSeparator); }
     SUBCASE("an empty page") {
         CHECK(lookup("/empty", 1) == std::string(kLookupHeader) + kSeparator);
-        CHECK_FALSE(FileExists(local));
     }
     SUBCASE("an HTTP error status is a failed lookup") {
         CHECK(lookup("/error", 0) == std::string(kLookupHeader) + "\r\n连接IpSeeker失败\r\n" + kSeparator);
@@ -160,17 +150,15 @@ TEST_CASE("public address lookup against nginx") {
         CHECK(NetDiagnostics::PublicAddressLookup(url.c_str(), out) == 0);
         CHECK(out.Text() == std::string(kLookupHeader) + "\r\n连接IpSeeker失败\r\n" + kSeparator);
     }
-    ::DeleteFileA(local.c_str());
+    CHECK(RunLeftovers().empty());
 }
 
 TEST_CASE("a probe that can have no temp file ends its section with the failure") {
-    // The name is held by this thread, and no file of the probe's own can be made beside it.
+    // No folder of the run's own can be made there.
     EnvironmentOverride tmp("TMP", "C:\\rk-no-such-folder\\"), temp("TEMP", "C:\\rk-no-such-folder\\");
     bool download = true;
     SUBCASE("download test") { download = true; }
     SUBCASE("public address lookup") { download = false; }
-    TempFileClaim held((TempFolder() + (download ? "\\downQuortest.ini" : "\\Quoripseeker.ini")).c_str());
-    REQUIRE(held);
     SlotWriter out;
     const std::string url = NginxUrl("/");
     ProbeRun run{url.c_str(), &out, download ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, true};
@@ -179,7 +167,7 @@ TEST_CASE("a probe that can have no temp file ends its section with the failure"
     CHECK_FALSE(run.result);
     const std::string line = ResultLine(out.Text(), download ? kDownloadHeader : kLookupHeader);
     INFO(line);
-    // The download's code is the claim's error, which is never 0.
+    // The download's code is the folder's error, which is never 0.
     CHECK((download ? StartsWith(line, "测试下载Quor升级文件失败: ") && !StartsWith(line, "测试下载Quor升级文件失败: 0...")
                     : line == "\r\n连接IpSeeker失败\r\n"));
 }

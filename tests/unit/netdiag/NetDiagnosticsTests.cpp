@@ -2,6 +2,7 @@
 // probes against this machine.
 #include <doctest/doctest.h>
 #include <windows.h>
+#include <aclapi.h>
 
 #include <cstring>
 #include <memory>
@@ -12,7 +13,7 @@
 #include "base/ReportText.h"
 #include "base/Scoped.h"
 #include "netdiag/DiagnosisRun.h"
-#include "netdiag/TempFileClaim.h"
+#include "netdiag/RunFolder.h"
 #include "tests/common/ConsoleStandIns.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/common/TestPaths.h"
@@ -312,49 +313,55 @@ TEST_CASE("the product's targets: the update file comes from the update host") {
     CHECK(targets.timeoutMs == 300000u);
 }
 
-namespace {
+TEST_CASE("each run keeps its files in a folder of its own that only administrators may write") {
+    for (const std::string& name : rk_test::RunLeftovers()) rk_test::RemoveTree(rk_test::TempFolder() + name);
+    auto folder = std::make_unique<RunFolder>();
+    REQUIRE(*folder);
+    RunFolder other;
+    CHECK(folder->Path() != other.Path());
+    const std::wstring file = folder->NewFilePath(L"ping-h.txt");
+    CHECK(file != folder->NewFilePath(L"ping-h.txt"));
 
-struct ClaimAttempt {
-    const char* path;
-    HANDLE release;  // the claim is kept until this is set
-    bool held = false;
-    UniqueHandle decided{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // set once the claim is had or given up
-};
-
-DWORD WINAPI ClaimOnThread(void* param) {
-    auto* attempt = static_cast<ClaimAttempt*>(param);
-    TempFileClaim claim(attempt->path);
-    attempt->held = claim && std::strcmp(claim.Path(), attempt->path) == 0;
-    ::SetEvent(attempt->decided.get());
-    if (attempt->release) ::WaitForSingleObject(attempt->release, INFINITE);
-    return 0;
-}
-
-}  // namespace
-
-TEST_CASE("a temp file claimed by a probe still running, or any program, is left to it") {
-    const std::string path = rk_test::TempFolder() + "\\downQuortest.ini";
-    UniqueHandle releaseFirst(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    ClaimAttempt first{path.c_str(), releaseFirst.get()};
-    UniqueHandle firstThread(::CreateThread(nullptr, 0, &ClaimOnThread, &first, 0, nullptr));
-    REQUIRE(firstThread);
-    auto finish = MakeScopeExit([&] {
-        ::SetEvent(releaseFirst.get());
-        ::WaitForSingleObject(firstThread.get(), 10000);
-    });
-    // The first claim is held from here on, until releaseFirst is set.
-    REQUIRE(::WaitForSingleObject(first.decided.get(), 10000) == WAIT_OBJECT_0);
-    REQUIRE(first.held);
-
-    SUBCASE("a claim of another file does not wait") {
-        TempFileClaim other("C:\\temp\\\\Quoripseeker.ini");
-        CHECK(std::string(other.Path()) == "C:\\temp\\\\Quoripseeker.ini");
+    // The security it is made with. Wine keeps no security of files (it derives one from the Unix
+    // mode), so reading it back is Windows' part; where it is kept, it must be this one.
+    RunFolder::Security made;
+    REQUIRE(made.Build());
+    PACL readDacl = nullptr;
+    PSECURITY_DESCRIPTOR read = nullptr;
+    REQUIRE(::GetNamedSecurityInfoW(folder->Path().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                    &readDacl, nullptr, &read) == ERROR_SUCCESS);
+    UniqueLocal held(read);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    REQUIRE(::GetSecurityDescriptorControl(read, &control, &revision));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    REQUIRE(::GetSecurityDescriptorDacl(&made.descriptor, &present, &dacl, &defaulted));
+    REQUIRE(::GetSecurityDescriptorControl(&made.descriptor, &control, &revision));
+    CHECK((control & SE_DACL_PROTECTED) != 0);
+    SECURITY_DESCRIPTOR_CONTROL readControl = 0;
+    if (::GetSecurityDescriptorControl(read, &readControl, &revision) && (readControl & SE_DACL_PROTECTED)) dacl = readDacl;
+    BYTE admins[SECURITY_MAX_SID_SIZE], system[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof admins;
+    REQUIRE(::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &size));
+    size = sizeof system;
+    REQUIRE(::CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size));
+    REQUIRE(dacl != nullptr);
+    CHECK(dacl->AceCount == 2);  // the tests run as an administrator
+    for (WORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        REQUIRE(::GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        CHECK(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE);
+        CHECK((::EqualSid(&ace->SidStart, admins) || ::EqualSid(&ace->SidStart, system)));
     }
-    SUBCASE("the next claim of the file takes a file of its own beside it at once, gone at its end") {
-        auto second = std::make_unique<TempFileClaim>(path.c_str());
-        const std::string own = second->Path();
-        CHECK((own != path && own.find(rk_test::TempFolder()) == 0 && rk_test::FileExists(own)));
-        second.reset();
-        CHECK_FALSE(rk_test::FileExists(own));
-    }
+
+    // A file still held when its run ends keeps the folder until the next run.
+    const std::string path(folder->Path().begin(), folder->Path().end());
+    UniqueFile kept(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr));
+    REQUIRE(kept);
+    folder.reset();
+    CHECK(rk_test::FileExists(path));
+    kept.reset();
+    RunFolder next;
+    CHECK_FALSE(rk_test::FileExists(path));
 }
