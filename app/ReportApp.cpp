@@ -36,6 +36,11 @@ static rk::ReportApp theApp;
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything else loads: nothing beside the exe may run inside the elevated tool.
     rk::HardenDllSearch();
+    // The folder the tool was started from (Downloads, usually) is anybody's: no relative name may
+    // resolve there. The engine is found by the tool's own path, not by this.
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) ::SetCurrentDirectoryW(system);
     theApp.InitInstance();
     ::OleUninitialize();
     return 0;

@@ -5,11 +5,13 @@
 #include <commdlg.h>
 #include <richedit.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <memory>
 
 #include "app/AboutDialog.h"
 #include "app/Clipboard.h"
+#include "app/ForumPage.h"
 #include "app/NetDiagnosisWorker.h"
 #include "app/OutputRules.h"
 #include "app/ReportFile.h"
@@ -204,8 +206,10 @@ void ReportDialog::OnCopyToClipboard() {
         ::MessageBoxA(m_hwnd, kCopyFailedText, kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (::MessageBoxA(m_hwnd, kCopyConfirmText, kOutputCaption, MB_YESNO | MB_ICONINFORMATION) == IDYES)
-        ::ShellExecuteA(nullptr, "open", ForumNewThreadUrl(kForumHost).c_str(), nullptr, nullptr, SW_SHOW);
+    if (::MessageBoxA(m_hwnd, kCopyConfirmText, kOutputCaption, MB_YESNO | MB_ICONINFORMATION) == IDYES) {
+        const AnsiString url = ForumNewThreadUrl(kForumHost);  // ASCII
+        OpenForumPage(std::wstring(url.begin(), url.end()).c_str());
+    }
 }
 
 void ReportDialog::OnSaveToFile() {
@@ -221,8 +225,15 @@ void ReportDialog::OnSaveToFile() {
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = names;
     dialog.nMaxFile = sizeof names;
+    // The dialog opens in the tool's own folder, as it did when that was the current directory;
+    // the current directory is now the system directory, where nothing of the user's belongs.
+    char folder[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && ::PathRemoveFileSpecA(folder)) dialog.lpstrInitialDir = folder;
     // Explorer style as the framework's file dialog uses, so a single name comes back as a full path.
-    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    // The current directory stays the system directory: no later relative name resolves in the
+    // folder the user saved into.
+    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_NOCHANGEDIR;
     const SaveDialogFn showSaveDialog = g_saveDialog.Get<SaveDialogFn>();
     if (!showSaveDialog || !showSaveDialog(&dialog)) return;
 

@@ -17,6 +17,18 @@ void* ReadEntryWord(const unsigned char* block, size_t wordIndex) {
     return value;
 }
 
+// The engine's own libraries lie beside it. The process's DLL search is the system directory only,
+// so its imports are searched for in its folder too, and in nothing else an ordinary program
+// controls. Where the platform has no such flags (XP, Vista and 7 without KB2533623), the altered
+// search takes them from its folder first.
+HMODULE LoadEngineLibrary(const wchar_t* path) {
+    constexpr DWORD kSearchDllLoadDir = 0x00000100;  // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
+    constexpr DWORD kSearchSystem32 = 0x00000800;    // LOAD_LIBRARY_SEARCH_SYSTEM32
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    const bool searchFlags = kernel && ::GetProcAddress(kernel, "AddDllDirectory") != nullptr;
+    return ::LoadLibraryExW(path, nullptr, searchFlags ? kSearchDllLoadDir | kSearchSystem32 : LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 }  // namespace
 
 CheckEngine::~CheckEngine() { Unbind(); }
@@ -26,18 +38,17 @@ bool CheckEngine::Bind() {
     // The tool's own path may be longer than MAX_PATH while its folder and "\check.dll" still fit,
     // so it is read into a larger buffer. A path cut at the buffer's end (XP leaves no terminator
     // then) is not the tool's: load nothing.
-    char own[2 * MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(::GetModuleHandleA(nullptr), own, sizeof own);
-    if (length == 0 || length >= sizeof own) return false;
-    // The folder, cut at its last separator (a code page 936 trail byte 0x5C is no separator).
-    ::PathRemoveFileSpecA(own);
-    if (std::strlen(own) >= MAX_PATH) return false;
-    char path[MAX_PATH] = {};
-    lstrcpynA(path, own, MAX_PATH);
+    wchar_t own[2 * MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, own, 2 * MAX_PATH);
+    if (length == 0 || length >= 2 * MAX_PATH) return false;
+    ::PathRemoveFileSpecW(own);
+    if (::lstrlenW(own) >= MAX_PATH) return false;
+    wchar_t path[MAX_PATH] = {};
+    lstrcpynW(path, own, MAX_PATH);
     // The joined path must fit in MAX_PATH; PathAppend fails rather than truncate, and then we
     // load nothing instead of a library of some other name.
-    if (!::PathAppendA(path, "check.dll")) return false;
-    m_module.reset(::LoadLibraryA(path));
+    if (!::PathAppendW(path, L"check.dll")) return false;
+    m_module.reset(LoadEngineLibrary(path));
     if (!m_module) return false;
     HMODULE module = m_module.get();
 

@@ -141,6 +141,17 @@ EXPORT int __cdecl EngLib_Init(unsigned char* info) {
     return 1;
 }
 
+#elif defined(ENGINE_BESIDE)
+
+// From a library of the engine's own that lies beside it, as a suite's runtime does.
+extern "C" __declspec(dllimport) const char* __cdecl BesideText();
+EXPORT int __cdecl EngGetReport(char* buffer, int size) {
+    const std::string text = std::string(BesideText()) + "\r\n";
+    if (size <= static_cast<int>(text.size())) return 0;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return 1;
+}
+
 #else
 #error "choose an engine behaviour"
 #endif

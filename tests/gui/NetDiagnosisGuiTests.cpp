@@ -240,17 +240,22 @@ TEST_CASE("the shipped build's diagnosis ends when nothing beyond this machine a
     tool.Exit();
 }
 
-TEST_CASE("DLLs planted beside the tool under system DLLs' names never run in it") {
+TEST_CASE("DLLs and console tools planted beside the tool, its current folder, never run") {
     // Told to, Wine searches the program's folder first, as Windows does for DLLs it does not know.
     EnvironmentOverride search("WINEDLLOVERRIDES", "version,riched32,riched20,wintrust,urlmon,comdlg32=n,b");
+    EnvironmentOverride mark("REKKOR_STANDIN_MARK", "1");
     const std::string folder = ExeDir() + "e2e\\planted\\";
-    const char* const planted[] = {"version", "riched32", "riched20", "wintrust", "urlmon", "comdlg32"};
-    for (const char* name : planted) ::DeleteFileA((folder + name + ".dll.ran").c_str());
+    const char* const planted[] = {"version.dll", "riched32.dll", "riched20.dll", "wintrust.dll", "urlmon.dll",
+                                   "comdlg32.dll", "ipconfig.exe", "ping.exe", "tracert.exe", "netstat.exe", "cmd.exe"};
+    for (const char* name : planted) ::DeleteFileA((folder + name + ".ran").c_str());
     PlacedUserinit placed((ExeDir() + "userinit-candidate.exe").c_str());
     DiagnosisTool tool("planted");
     CHECK(tool.initial.find("是否签名: ") != std::string::npos);
     tool.StartDiagnosis();
-    CHECK(StartsWith(tool.FinishDiagnosis(kDoneBox, kDoneStatus), kPingHeader));
+    const std::string diagnosis = tool.FinishDiagnosis(kDoneBox, kDoneStatus);
+    CHECK(StartsWith(diagnosis, kPingHeader));
+    CHECK(diagnosis.find("Pinging 127.0.0.1") != std::string::npos);  // the system's
+    CHECK(diagnosis.find("stand-in") == std::string::npos);
     // The copy and the save carry the diagnosis too, not only the start-up report.
     REQUIRE(SetClipboardText("stale"));
     Click(tool.main, IDOK);
@@ -264,5 +269,5 @@ TEST_CASE("DLLs planted beside the tool under system DLLs' names never run in it
     SaveAs(tool, saved);
     CHECK(ReadAll(saved) == tool.Report());
     tool.Exit();
-    for (const char* name : planted) CHECK_MESSAGE(!FileExists(folder + name + ".dll.ran"), name);
+    for (const char* name : planted) CHECK_MESSAGE(!FileExists(folder + name + ".ran"), name);
 }

@@ -172,6 +172,11 @@ TEST_CASE("misbehaving engines") {
         CHECK(tool.Report().compare(0, 19, "only EngGetReport\r\n") == 0);
         tool.Exit();
     }
+    SUBCASE("an engine that imports a library lying beside it") {
+        RunningTool tool("beside");
+        CHECK(StartsWith(tool.Report(), "engine library beside check.dll\r\n"));
+        tool.Exit();
+    }
     SUBCASE("an engine whose EngLib_Init fails yields its text without PrepareReport") {
         RunningTool tool("init_fails");  // its PrepareReport would abort the process
         CHECK(tool.Report().compare(0, 32, "init failed, text all the same\r\n") == 0);

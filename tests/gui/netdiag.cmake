@@ -40,8 +40,12 @@ set(plant_commands)
 foreach(name version riched32 riched20 wintrust urlmon comdlg32)
   list(APPEND plant_commands COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:rk_planted_dll> ${planted_dir}/${name}.dll)
 endforeach()
+# And the console tools, with the command interpreter, under their own names.
+foreach(name ipconfig ping tracert netstat cmd)
+  list(APPEND plant_commands COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:rk_console_standin> ${planted_dir}/${name}.exe)
+endforeach()
 add_custom_target(rk_e2e_planted_dlls ALL ${plant_commands} VERBATIM)
-add_dependencies(rk_e2e_planted_dlls rk_e2e_planted rk_planted_dll)
+add_dependencies(rk_e2e_planted_dlls rk_e2e_planted rk_planted_dll rk_console_standin)
 
 add_executable(rk_test_gui_netdiag NetDiagnosisGuiTests.cpp)
 target_link_libraries(rk_test_gui_netdiag PRIVATE rk_test_main rk_gui_driver iphlpapi ole32 uuid shell32)

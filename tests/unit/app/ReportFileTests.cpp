@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ForumPage.h"
 #include "app/ReportFile.h"
 #include "base/Handle.h"
 #include "tests/common/SystemPlacement.h"
@@ -151,4 +152,23 @@ TEST_CASE("Chinese folder and file names whose characters end in the byte 0x5C")
     CHECK(ReadAll(target) == kReport);
     CHECK(Listing(folder) == std::vector<std::string>{"結果診.txt"});
     CHECK(Listing(parent.path) == std::vector<std::string>{"报告診"});
+}
+
+namespace {
+std::vector<std::string> g_opened;
+bool ShellOpens(const wchar_t*) { return g_opened.push_back("shell"), true; }
+bool ShellFails(const wchar_t*) { return g_opened.push_back("shell"), false; }
+bool Direct(const wchar_t*) { return g_opened.push_back("direct"), true; }
+}  // namespace
+
+TEST_CASE("the forum page opens through the desktop's Explorer where the tool can be elevated") {
+    const struct { ForumOpeners openers; std::vector<std::string> expected; } kCases[] = {
+        {{&ShellOpens, &Direct, true}, {"shell"}},
+        {{&ShellFails, &Direct, true}, {"shell", "direct"}},
+        {{&ShellOpens, &Direct, false}, {"direct"}}};
+    for (const auto& c : kCases) {
+        g_opened.clear();
+        CHECK(OpenForumPage(L"http://forum.example/", c.openers));
+        CHECK(g_opened == c.expected);
+    }
 }

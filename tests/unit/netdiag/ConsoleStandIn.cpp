@@ -1,5 +1,6 @@
-// Stands in for ping.exe and tracert.exe, which the tests find through PATH before the system's:
-// prints "stand-in <name> <arguments>" on its standard output, then, when REKKOR_STANDIN_HOLD names
+// Stands in for ping.exe and tracert.exe in the system directory, and for the tools planted beside
+// the tool: prints "stand-in <name> <arguments>" on its standard output (and, when
+// REKKOR_STANDIN_MARK is set, leaves "<its path>.ran"), then, when REKKOR_STANDIN_HOLD names
 // an event, prints a line of its own without its line end (a tool cut off mid-line) and waits
 // until the test sets it, so the test decides when the command ends.
 #include <windows.h>
@@ -9,6 +10,8 @@
 int main(int argc, char** argv) {
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    if (::GetEnvironmentVariableA("REKKOR_STANDIN_MARK", nullptr, 0))
+        ::CloseHandle(::CreateFileA((std::string(exe) + ".ran").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     std::string name(exe);
     name = name.substr(name.find_last_of('\\') + 1);
     std::string line = "stand-in " + name;

@@ -4,6 +4,7 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include "tests/common/TestPaths.h"
 #include "tests/unit/netdiag/SoakRun.h"
 
 namespace {
@@ -30,4 +31,5 @@ TEST_CASE("ten timed-out diagnoses whose probes block leave no handles or thread
     CHECK(figures.afterAbandoned.threads <= figures.before.threads + kThreadMargin);
     CHECK(figures.atEnd.handles <= figures.before.handles + kHandleMargin);
     CHECK(figures.atEnd.threads <= figures.before.threads + kThreadMargin);
+    CHECK(rk_test::RunLeftovers().empty());  // failed downloads and cut-off tools included
 }
