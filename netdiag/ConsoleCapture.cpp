@@ -13,10 +13,10 @@
 
 namespace rk {
 
-const CaptureKind kIpConfigCapture = {"[Ip Config配置信息]\r\n", L"ipconfig.exe", L" /all", L"ipconfig", false};
-const CaptureKind kPingCapture = {"[ping 命令信息]\r\n", L"ping.exe", L"", L"ping", true};
-const CaptureKind kTracertCapture = {"[tracert 命令信息]\r\n", L"tracert.exe", L"", L"tracert", true};
-const CaptureKind kNetStatCapture = {"[NetStat 配置信息]\r\n", L"netstat.exe", L" -nr", L"netstat", false};
+const CaptureKind kIpConfigCapture = {"[Ip Config配置信息]\r\n", L"ipconfig", L" /all", false};
+const CaptureKind kPingCapture = {"[ping 命令信息]\r\n", L"ping", L"", true};
+const CaptureKind kTracertCapture = {"[tracert 命令信息]\r\n", L"tracert", L"", true};
+const CaptureKind kNetStatCapture = {"[NetStat 配置信息]\r\n", L"netstat", L" -nr", false};
 
 namespace {
 
@@ -114,12 +114,12 @@ bool ComposeCapture(const CaptureKind& kind, const char* host, const std::wstrin
     std::wstring wideHost;
     if (kind.takesHost) wideHost.assign(host, host + std::strlen(host));
     CaptureCommandLine composed;
-    composed.application = systemDir + L"\\" + kind.tool;
+    composed.application = systemDir + L"\\" + kind.tool + L".exe";
     composed.commandLine = L"\"" + composed.application + L"\"" + kind.arguments;
-    composed.outputName = std::wstring(kind.fileName) + L".txt";
+    composed.outputName = std::wstring(kind.tool) + L".txt";
     if (kind.takesHost) {
         composed.commandLine += L" " + wideHost;
-        composed.outputName = std::wstring(kind.fileName) + L"-" + wideHost + L".txt";
+        composed.outputName = std::wstring(kind.tool) + L"-" + wideHost + L".txt";
     }
     if (systemDir.empty() || composed.application.size() >= kCapturePathSize ||
         composed.commandLine.size() >= kCaptureCommandSize)

@@ -103,9 +103,8 @@ constexpr DWORD kCaptureChunkSize = 4096;
 
 struct CaptureKind {
     const char* header;
-    const wchar_t* tool;       // in the system directory
+    const wchar_t* tool;       // in the system directory, without ".exe"; names the output file too
     const wchar_t* arguments;  // after the tool's quoted path; the host follows when there is one
-    const wchar_t* fileName;   // of the output in the run's folder, before the host and ".txt"
     bool takesHost;
 };
 extern const CaptureKind kIpConfigCapture;

@@ -326,33 +326,29 @@ TEST_CASE("each run keeps its files in a folder of its own that only administrat
     // mode), so reading it back is Windows' part; where it is kept, it must be this one.
     RunFolder::Security made;
     REQUIRE(made.Build());
-    PACL readDacl = nullptr;
     PSECURITY_DESCRIPTOR read = nullptr;
+    PACL dacl = nullptr, readDacl = nullptr;
     REQUIRE(::GetNamedSecurityInfoW(folder->Path().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                                     &readDacl, nullptr, &read) == ERROR_SUCCESS);
     UniqueLocal held(read);
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    SECURITY_DESCRIPTOR_CONTROL control = 0, readControl = 0;
     DWORD revision = 0;
-    REQUIRE(::GetSecurityDescriptorControl(read, &control, &revision));
     BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
     REQUIRE(::GetSecurityDescriptorDacl(&made.descriptor, &present, &dacl, &defaulted));
     REQUIRE(::GetSecurityDescriptorControl(&made.descriptor, &control, &revision));
     CHECK((control & SE_DACL_PROTECTED) != 0);
-    SECURITY_DESCRIPTOR_CONTROL readControl = 0;
     if (::GetSecurityDescriptorControl(read, &readControl, &revision) && (readControl & SE_DACL_PROTECTED)) dacl = readDacl;
     BYTE admins[SECURITY_MAX_SID_SIZE], system[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof admins;
-    REQUIRE(::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &size));
-    size = sizeof system;
-    REQUIRE(::CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size));
+    DWORD adminsSize = sizeof admins, systemSize = sizeof system;
+    REQUIRE((::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &adminsSize) &&
+             ::CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize)));
     REQUIRE(dacl != nullptr);
     CHECK(dacl->AceCount == 2);  // the tests run as an administrator
     for (WORD i = 0; i < dacl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
         REQUIRE(::GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
-        CHECK(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE);
-        CHECK((::EqualSid(&ace->SidStart, admins) || ::EqualSid(&ace->SidStart, system)));
+        CHECK((ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+               (::EqualSid(&ace->SidStart, admins) || ::EqualSid(&ace->SidStart, system))));
     }
 
     // A file still held when its run ends keeps the folder until the next run.
