@@ -59,7 +59,8 @@ struct BrowserRecorder {
 
     BrowserRecorder() {
         ::DeleteFileA(urlsFile.c_str());
-        const char recorder[] = RK_URL_RECORDER;
+        // Quoted: the launcher splits the list as a command line, and the build folder may hold spaces.
+        const char recorder[] = "\"" RK_URL_RECORDER "\"";
         REQUIRE(::SHSetValueA(HKEY_CURRENT_USER, browsers.key.c_str(), "Browsers", REG_SZ, recorder, sizeof recorder) ==
                 ERROR_SUCCESS);
     }
