@@ -1,4 +1,5 @@
 // The Windows firewall service's state and the running firewalls of other vendors.
+#include <netfw.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
 
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/Scoped.h"
 #include "base/VersionLibrary.h"
 #include "base/VersionText.h"
 #include "netdiag/NetDiagnostics.h"
@@ -25,17 +27,73 @@ SC_HANDLE NetDiagnostics::OpenFirewallService(const char* name) {
     return ::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS);
 }
 
-bool NetDiagnostics::IsFirewallPolicyEnabled() {
+namespace {
+
+RegistryWord ReadWord(const char* key) {
     DWORD value = 0;
     DWORD type = 0;
     DWORD size = sizeof(value);
-    const LONG status = ::SHGetValueA(HKEY_LOCAL_MACHINE,
-                                      "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile",
-                                      "EnableFirewall", &type, &value, &size);
-    return FirewallPolicyValueEnabled(status, type, value);
+    const LONG status = ::SHGetValueA(HKEY_LOCAL_MACHINE, key, "EnableFirewall", &type, &value, &size);
+    return {status, type, value};
 }
 
-void NetDiagnostics::AppendFirewallState(SlotWriter& result, ServiceQuery query) {
+// Written out: not every SDK's import libraries carry them.
+constexpr GUID kNetFwPolicy2 = {0xE2B3C97F, 0x6AE1, 0x41AC, {0x81, 0x7A, 0xF6, 0xF9, 0x21, 0x66, 0xD7, 0xDD}};
+constexpr GUID kINetFwPolicy2 = {0x98325047, 0xC671, 0x4174, {0x8D, 0x81, 0xDE, 0xFC, 0xD3, 0xF0, 0x31, 0x86}};
+constexpr GUID kNetFwMgr = {0x304CE942, 0x6E39, 0x40D8, {0x94, 0x3A, 0xB9, 0x13, 0xC4, 0x0C, 0x9C, 0xD4}};
+constexpr GUID kINetFwMgr = {0xF7898AF5, 0xCAC4, 0x4632, {0xA2, 0xEC, 0xDA, 0x06, 0xE5, 0x11, 0x1A, 0xF2}};
+
+// Vista and later: the profiles in effect and each one's state, with Group Policy applied.
+FirewallProfiles PolicyProfiles() {
+    FirewallProfiles profiles = {};
+    ComPtr<INetFwPolicy2> policy;
+    long current = 0;
+    if (FAILED(::CoCreateInstance(kNetFwPolicy2, nullptr, CLSCTX_INPROC_SERVER, kINetFwPolicy2, policy.put())) ||
+        FAILED(policy->get_CurrentProfileTypes(&current)))
+        return profiles;
+    for (int i = 0; i < 3; ++i) {
+        if (!(current & (1L << i))) continue;
+        VARIANT_BOOL enabled = VARIANT_FALSE;
+        if (FAILED(policy->get_FirewallEnabled(static_cast<NET_FW_PROFILE_TYPE2>(1 << i), &enabled))) return profiles;
+        profiles.enabled[i] = enabled != VARIANT_FALSE;
+    }
+    profiles.current = static_cast<uint32_t>(current);
+    profiles.answered = true;
+    return profiles;
+}
+
+// XP SP2 and SP3: the one profile in effect.
+FirewallProfiles ManagerProfiles() {
+    FirewallProfiles profiles = {};
+    ComPtr<INetFwMgr> manager;
+    ComPtr<INetFwPolicy> policy;
+    ComPtr<INetFwProfile> profile;
+    VARIANT_BOOL enabled = VARIANT_FALSE;
+    if (FAILED(::CoCreateInstance(kNetFwMgr, nullptr, CLSCTX_INPROC_SERVER, kINetFwMgr, manager.put())) ||
+        FAILED(manager->get_LocalPolicy(reinterpret_cast<INetFwPolicy**>(policy.put()))) || !policy ||
+        FAILED(policy->get_CurrentProfile(reinterpret_cast<INetFwProfile**>(profile.put()))) || !profile ||
+        FAILED(profile->get_FirewallEnabled(&enabled)))
+        return profiles;
+    profiles = {true, 1, {enabled != VARIANT_FALSE, false, false}};
+    return profiles;
+}
+
+}  // namespace
+
+FirewallProfiles NetDiagnostics::QueryFirewallProfiles() {
+    ComApartment com;
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!::GetVersionExA(&version)) return FirewallProfiles();
+    return version.dwMajorVersion >= 6 ? PolicyProfiles() : ManagerProfiles();
+}
+
+bool NetDiagnostics::IsFirewallPolicyEnabled() {
+    return FirewallRegistryEnabled(ReadWord("SOFTWARE\\Policies\\Microsoft\\WindowsFirewall\\StandardProfile"),
+                                   ReadWord("SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile"));
+}
+
+void NetDiagnostics::AppendFirewallState(SlotWriter& result, ServiceQuery query, FirewallApi api) {
     result.Append(kFirewallStatePrefix);
     OSVERSIONINFOA version;
     std::memset(&version, 0, sizeof(version));
@@ -61,7 +119,13 @@ void NetDiagnostics::AppendFirewallState(SlotWriter& result, ServiceQuery query)
         return;
     }
     service.reset();
-    const bool enabled = status.dwCurrentState == SERVICE_RUNNING && IsFirewallPolicyEnabled();
+    // The API knows the profiles in effect and Group Policy; the registry is for where it cannot
+    // answer (Wine has no such API, and a broken service may leave it without one).
+    bool enabled = false;
+    if (status.dwCurrentState == SERVICE_RUNNING) {
+        const int verdict = FirewallProfilesVerdict(api());
+        enabled = verdict < 0 ? IsFirewallPolicyEnabled() : verdict == 1;
+    }
     result.Append(FirewallStateText(status.dwCurrentState, enabled));
     result.Append("\r\n");
 }

@@ -12,6 +12,8 @@
 
 namespace rk {
 
+struct FirewallProfiles;
+
 constexpr int kProbeHostCount = 6;
 constexpr int kProbeThreadCount = 13;
 constexpr DWORD kDiagnosisTimeoutMs = 300000;
@@ -58,7 +60,12 @@ struct NetDiagnostics {
     static DWORD QueryFileSize(const wchar_t* path, DWORD* sizeHigh);
     // Asks a service's state, as QueryServiceStatus does; tests pass one that fails.
     using ServiceQuery = BOOL(WINAPI*)(SC_HANDLE service, SERVICE_STATUS* status);
-    static void AppendFirewallState(SlotWriter& result, ServiceQuery query = &::QueryServiceStatus);
+    // Asks the platform's firewall API which profiles are in effect and whether each is on; tests
+    // pass their own answers.
+    using FirewallApi = FirewallProfiles (*)();
+    static FirewallProfiles QueryFirewallProfiles();
+    static void AppendFirewallState(SlotWriter& result, ServiceQuery query = &::QueryServiceStatus,
+                                    FirewallApi api = &QueryFirewallProfiles);
     static SC_HANDLE OpenFirewallService(const char* name);
     static bool IsFirewallPolicyEnabled();
     static bool FindFirewallProcess(const char* name, SlotWriter& result);

@@ -112,8 +112,17 @@ const char* FirewallStateText(uint32_t state, bool policyEnabled) {
     }
 }
 
-bool FirewallPolicyValueEnabled(int32_t status, uint32_t type, uint32_t value) {
-    return status == kErrorSuccess && type == kRegDword && value != 0;
+bool FirewallRegistryEnabled(const RegistryWord& policy, const RegistryWord& profile) {
+    for (const RegistryWord* word : {&policy, &profile})
+        if (word->status == kErrorSuccess && word->type == kRegDword) return word->value != 0;
+    return true;
+}
+
+int FirewallProfilesVerdict(const FirewallProfiles& profiles) {
+    if (!profiles.answered || (profiles.current & 7) == 0) return -1;
+    for (int i = 0; i < 3; ++i)
+        if ((profiles.current & (1u << i)) && !profiles.enabled[i]) return 0;
+    return 1;
 }
 
 AnsiString FirewallProcessLine(const char* subject, const char* company) {

@@ -47,7 +47,26 @@ constexpr char kFirewallQueryFailed[] = "查询服务失败\r\n";
 const char* FirewallServiceName(uint32_t major, uint32_t minor);
 // The state text without its line end.
 const char* FirewallStateText(uint32_t state, bool policyEnabled);
-bool FirewallPolicyValueEnabled(int32_t status, uint32_t type, uint32_t value);
+// A DWORD value as the registry gave it: the call's status, the value's type and the value.
+struct RegistryWord {
+    int32_t status;
+    uint32_t type;
+    uint32_t value;
+};
+// Whether the firewall is on by the registry, for when its API cannot tell. The Group Policy value
+// wins over the profile's own; a value that is missing or no DWORD has no say, and with neither
+// the firewall is on, as Windows' default is.
+bool FirewallRegistryEnabled(const RegistryWord& policy, const RegistryWord& profile);
+// What the firewall's API told: the profiles in effect (domain 1, private 2, public 4) and whether
+// each is on (XP's one profile counts as the domain's).
+struct FirewallProfiles {
+    bool answered;
+    uint32_t current;
+    bool enabled[3];
+};
+// 1 when the firewall is on for every profile in effect, 0 when off for any, -1 when the API
+// could not tell.
+int FirewallProfilesVerdict(const FirewallProfiles& profiles);
 // company nullptr: no company part.
 AnsiString FirewallProcessLine(const char* subject, const char* company);
 

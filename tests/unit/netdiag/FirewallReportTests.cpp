@@ -8,6 +8,7 @@
 #include "base/Handle.h"
 #include "base/Scoped.h"
 #include "netdiag/NetDiagnostics.h"
+#include "netdiag/SectionLines.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/unit/netdiag/ProbeTestUtil.h"
 
@@ -20,6 +21,7 @@ const char kStatePrefix[] = "WINDOWS防火墙状态:";
 // Wine runs this test as Windows 7 and has no MpsSvc.
 const char kNoServiceLine[] = "WINDOWS防火墙状态:打开服务失败\r\n";
 const char kPolicyKey[] = "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile";
+const char kGroupPolicyKey[] = "SOFTWARE\\Policies\\Microsoft\\WindowsFirewall\\StandardProfile";
 
 // Waits until the service is in this state.
 bool WaitForState(SC_HANDLE service, DWORD state) {
@@ -145,36 +147,33 @@ BOOL WINAPI QueryFails(SC_HANDLE, SERVICE_STATUS*) {
 
 }  // namespace
 
-TEST_CASE("the firewall policy value") {
-    RedirectedRoot hklm(HKEY_LOCAL_MACHINE, "policy");
-    REQUIRE(hklm.ok());
-    SUBCASE("missing") { CHECK_FALSE(NetDiagnostics::IsFirewallPolicyEnabled()); }
-    SUBCASE("one") {
-        REQUIRE(hklm.SetWord(kPolicyKey, "EnableFirewall", 1));
-        CHECK(NetDiagnostics::IsFirewallPolicyEnabled());
-    }
-    SUBCASE("zero") {
-        REQUIRE(hklm.SetWord(kPolicyKey, "EnableFirewall", 0));
-        CHECK_FALSE(NetDiagnostics::IsFirewallPolicyEnabled());
-    }
-    SUBCASE("text") {
-        REQUIRE(hklm.SetText(kPolicyKey, "EnableFirewall", "1"));
-        CHECK_FALSE(NetDiagnostics::IsFirewallPolicyEnabled());
-    }
-    SUBCASE("binary") {
-        const DWORD one = 1;
-        REQUIRE(hklm.Set(kPolicyKey, "EnableFirewall", REG_BINARY, &one, sizeof(one)));
-        CHECK_FALSE(NetDiagnostics::IsFirewallPolicyEnabled());
-    }
-}
+FirewallProfiles g_answer;
+FirewallProfiles Answer() { return g_answer; }
 
-TEST_CASE("a running firewall service is on or off by the policy value") {
+TEST_CASE("a running firewall service is on only where the profiles in effect are") {
     ScratchService service("MpsSvc");
     REQUIRE(service.Start());
     RedirectedRoot hklm(HKEY_LOCAL_MACHINE, "policy");
     REQUIRE(hklm.ok());
-    CHECK(StateLine() == std::string(kStatePrefix) + "禁用\r\n");
-    REQUIRE(hklm.SetWord(kPolicyKey, "EnableFirewall", 1));
+    const FirewallProfiles noAnswer = {};
+    const struct { FirewallProfiles api; int policy, profile; const char* state; } kCases[] = {
+        {{true, 2 | 4, {true, true, false}}, -1, 1, "禁用"},  // private on, public off
+        {{true, 1 | 4, {true, false, true}}, 0, 0, "运行"},   // every profile in effect on: the API wins
+        {noAnswer, 0, 1, "禁用"},                             // Group Policy wins over the profile's value
+        {noAnswer, -1, 0, "禁用"},
+        {noAnswer, -1, -1, "运行"}};                          // no value at all: Windows' default
+    for (const auto& c : kCases) {
+        CAPTURE(c.state);
+        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kGroupPolicyKey);
+        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kPolicyKey);
+        if (c.policy >= 0) REQUIRE(hklm.SetWord(kGroupPolicyKey, "EnableFirewall", c.policy));
+        if (c.profile >= 0) REQUIRE(hklm.SetWord(kPolicyKey, "EnableFirewall", c.profile));
+        g_answer = c.api;
+        SlotWriter out;
+        NetDiagnostics::AppendFirewallState(out, &::QueryServiceStatus, &Answer);
+        CHECK(out.Text() == std::string(kStatePrefix) + c.state + "\r\n");
+    }
+    // Wine has no firewall API: the product's own query falls back to the registry.
     CHECK(StateLine() == std::string(kStatePrefix) + "运行\r\n");
 }
 

@@ -115,12 +115,21 @@ TEST_CASE("firewall texts") {
         for (DWORD pending : {SERVICE_START_PENDING, SERVICE_STOP_PENDING, SERVICE_CONTINUE_PENDING, SERVICE_PAUSE_PENDING})
             CHECK(std::string(FirewallStateText(pending, true)) == "未知状态0!");
     }
-    SUBCASE("policy value") {
-        CHECK(FirewallPolicyValueEnabled(ERROR_SUCCESS, REG_DWORD, 1));
-        CHECK(FirewallPolicyValueEnabled(ERROR_SUCCESS, REG_DWORD, 7));
-        CHECK_FALSE(FirewallPolicyValueEnabled(ERROR_SUCCESS, REG_DWORD, 0));
-        CHECK_FALSE(FirewallPolicyValueEnabled(ERROR_SUCCESS, REG_SZ, 1));
-        CHECK_FALSE(FirewallPolicyValueEnabled(ERROR_FILE_NOT_FOUND, REG_DWORD, 1));
+    SUBCASE("the registry's say: Group Policy first, then the profile's value, else on") {
+        const RegistryWord none{ERROR_FILE_NOT_FOUND, 0, 0}, text{ERROR_SUCCESS, REG_SZ, 0};
+        const RegistryWord on{ERROR_SUCCESS, REG_DWORD, 7}, off{ERROR_SUCCESS, REG_DWORD, 0};
+        CHECK(FirewallRegistryEnabled(none, none));
+        CHECK(FirewallRegistryEnabled(text, text));
+        CHECK(FirewallRegistryEnabled(none, on));
+        CHECK_FALSE(FirewallRegistryEnabled(none, off));
+        CHECK_FALSE(FirewallRegistryEnabled(off, on));
+        CHECK(FirewallRegistryEnabled(on, off));
+    }
+    SUBCASE("the API's say: on only when every profile in effect is") {
+        CHECK(FirewallProfilesVerdict({true, 2 | 4, {false, true, true}}) == 1);
+        CHECK(FirewallProfilesVerdict({true, 2 | 4, {true, true, false}}) == 0);
+        CHECK(FirewallProfilesVerdict({true, 0, {true, true, true}}) == -1);
+        CHECK(FirewallProfilesVerdict({false, 1, {true, true, true}}) == -1);
     }
     SUBCASE("process lines") {
         CHECK(FirewallProcessLine("C:\\x\\KPFW32.EXE", "Maker") == "可能的防火墙进程:C:\\x\\KPFW32.EXE --- Maker\r\n");
