@@ -48,6 +48,9 @@ int ProgressCount(WPARAM claimed, int finished, int shown, int total) {
 using SaveDialogFn = BOOL(WINAPI*)(OPENFILENAMEA*);
 LateBinding g_saveDialog("comdlg32.dll", "GetSaveFileNameA");
 
+// More than any report holds (each cut tool's output is kept up to 1 MiB).
+constexpr LPARAM kReportTextLimit = 0x7FFFFFFE;
+
 }  // namespace
 
 ReportDialog::ReportDialog(HWND owner)
@@ -55,6 +58,9 @@ ReportDialog::ReportDialog(HWND owner)
 
 bool ReportDialog::OnInit() {
     m_reportEdit.Attach(GetItem(IDC_REPORT_EDIT));
+    // A rich edit holds 32,767 characters unless told otherwise, and on Windows an insert past
+    // that is cut: the engine alone may write a megabyte, and a diagnosis adds as much.
+    m_reportEdit.SendMsg(EM_EXLIMITTEXT, 0, kReportTextLimit);
     m_progress.Attach(GetItem(IDC_NET_PROGRESS));
     m_progress.SendMsg(PBM_SETRANGE32, 0, kProbeThreadCount);
     AddAboutToSystemMenu();
@@ -286,7 +292,9 @@ void ReportDialog::OnNetDiagnosisDone() {
     m_pendingRun.reset();
     SetItemText(IDC_STATUS_TEXT, run->inTime ? kDoneStatusText : kTimedOutStatusText);
     ::MessageBoxA(m_hwnd, run->inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
-    // A second diagnosis replaces the first.
+    // A second diagnosis replaces the first. Some versions of the control take WM_SETTEXT's
+    // length as their limit: the limit is set again.
+    m_reportEdit.SendMsg(EM_EXLIMITTEXT, 0, kReportTextLimit);
     m_reportEdit.SetText((m_initialText + run->text).c_str());
     m_progress.Show(SW_HIDE);
     LockButtons(false);

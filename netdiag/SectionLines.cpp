@@ -78,6 +78,9 @@ AnsiString DownloadFailureLine(uint32_t lastError, uint32_t startTick, uint32_t 
 DownloadVerdict JudgeDownload(int32_t result, uint32_t httpStatus, uint32_t lastError) {
     if (httpStatus >= 400) return {false, httpStatus};
     if (result == 0) return {true, 0};
+    // The call documents only its result, and the binding runs on urlmon's threads: the last
+    // error may be any earlier call's. It only tells more behind a success code other than S_OK.
+    if (result < 0) return {false, static_cast<uint32_t>(result)};
     return {false, lastError != 0 ? lastError : static_cast<uint32_t>(result)};
 }
 

@@ -28,7 +28,8 @@ constexpr char kDownloadHeader[] = "[下载测试文件信息]\r\n";
 AnsiString DownloadFailureLine(uint32_t lastError, uint32_t startTick, uint32_t endTick);
 // What a download's outcome means for the report. An HTTP error status fails the download even
 // when the call succeeded (urlmon stores the error page and may answer S_OK). The failure code is
-// that status, else the thread's last error when there is one, else the call's own result.
+// that status, else the call's failing result; behind a success code other than S_OK, the thread's
+// last error when there is one. It is never 0.
 struct DownloadVerdict {
     bool succeeded;
     uint32_t failureCode;  // printed as a signed decimal

@@ -116,7 +116,19 @@ private:
     IBinding* m_binding = nullptr;  // held from OnStartBinding to OnStopBinding
 };
 
+UrlDownloadBinder g_binder = &BindUrlDownload;
+
 }  // namespace
+
+bool BindUrlDownload() { return g_download.Get<decltype(&::URLDownloadToFileW)>() != nullptr; }
+
+UrlDownloadBinder SetUrlDownloadBinder(UrlDownloadBinder binder) {
+    const UrlDownloadBinder previous = g_binder;
+    g_binder = binder ? binder : &BindUrlDownload;
+    return previous;
+}
+
+UrlDownloadBinder CurrentUrlDownloadBinder() { return g_binder; }
 
 UrlDownloadResult UrlDownloadToFile(const char* url, const std::wstring& path) {
     const auto download = g_download.Get<decltype(&::URLDownloadToFileW)>();

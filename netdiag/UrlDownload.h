@@ -17,4 +17,11 @@ struct UrlDownloadResult {
 // The request always reaches the server: nothing is read from or written to the browser cache.
 UrlDownloadResult UrlDownloadToFile(const char* url, const std::wstring& path);
 
+// Loads urlmon (and with it WinINet) and binds the download, so that a timed download does not
+// count the loading; false when it cannot be bound. Tests put in one that takes longer.
+using UrlDownloadBinder = bool (*)();
+bool BindUrlDownload();
+UrlDownloadBinder SetUrlDownloadBinder(UrlDownloadBinder binder);
+UrlDownloadBinder CurrentUrlDownloadBinder();
+
 }  // namespace rk

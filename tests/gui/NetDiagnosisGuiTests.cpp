@@ -106,6 +106,7 @@ struct DiagnosisTool : RunningTool {
         CHECK(WaitGone(box));
         REQUIRE(WaitUntil([&] { return AllButtons(main, true); }));
         CHECK(!ProgressShown(main));
+        CHECK(::SendMessageA(::GetDlgItem(main, IDC_REPORT_EDIT), EM_GETLIMITTEXT, 0, 0) == 0x7FFFFFFE);
         std::string report = Report();
         REQUIRE(StartsWith(report, initial));
         return report.substr(initial.size());

@@ -83,12 +83,12 @@ TEST_CASE("download lines") {
         CHECK(DownloadFailureLine(12029, 100, 100) == "测试下载Quor升级文件失败: 12029...失败耗时:0毫秒\r\n");
         CHECK(DownloadFailureLine(0x800C0005u, 0, 250) == "测试下载Quor升级文件失败: -2146697211...失败耗时:250毫秒\r\n");
     }
-    SUBCASE("an error status fails the download and names it; else the last error, else the result") {
+    SUBCASE("an error status fails the download and names it; else the call's result; the last error only behind a success code") {
         struct Case { int32_t result; uint32_t status, lastError; bool succeeded; uint32_t code; };
         const int32_t kRefused = int32_t(0x800C0008);
         for (const Case c : {Case{0, 200, 0, true, 0}, Case{0, 0, 0, true, 0}, Case{0, 399, 5, true, 0}, Case{0, 404, 0, false, 404},
-                             Case{kRefused, 500, 12029, false, 500}, Case{kRefused, 0, 12029, false, 12029},
-                             Case{kRefused, 0, 0, false, 0x800C0008u}}) {
+                             Case{kRefused, 500, 12029, false, 500}, Case{kRefused, 0, 4242, false, 0x800C0008u},
+                             Case{kRefused, 0, 0, false, 0x800C0008u}, Case{1, 0, 12029, false, 12029}, Case{1, 0, 0, false, 1}}) {
             const DownloadVerdict verdict = JudgeDownload(c.result, c.status, c.lastError);
             CHECK_MESSAGE(verdict.succeeded == c.succeeded, c.status << " " << c.lastError);
             if (!c.succeeded) CHECK(verdict.failureCode == c.code);
