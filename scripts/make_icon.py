@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Draws the program icon (a blue shield with a white check mark) and writes res/Rekkor.ico:
-48, 32 and 16 px, each at 4, 8 and 32 bits per pixel. Run by hand; the .ico is committed."""
+48, 32, 24 and 16 px, each at 4, 8 and 32 bits per pixel, and 256 px as a PNG (Vista and later;
+XP reads the others). Run by hand; the .ico is committed."""
 import math
 import struct
 import sys
+import zlib
 
 # The 16-colour palette shared by the 4 and 8 bpp images (index 0 is transparent).
 PALETTE = [
@@ -107,13 +109,23 @@ def dib(size, bpp):
     return header + palette + xor + and_mask(pixels, size), colours
 
 
+def png(size):
+    pixels = render(size, 4)
+    raw = b"".join(b"\0" + b"".join(bytes((p[0], p[1], p[2], p[3])) for p in row) for row in pixels)
+    chunk = lambda kind, data: (struct.pack(">I", len(data)) + kind + data +
+                                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) +
+            chunk(b"IEND", b"")), 0
+
+
 def main(path):
-    images = [(s, b) for s in (48, 32, 16) for b in (4, 8, 32)]
-    blobs = [dib(s, b) for s, b in images]
+    images = [(s, b) for s in (48, 32, 24, 16) for b in (4, 8, 32)] + [(256, 32)]
+    blobs = [png(s) if s == 256 else dib(s, b) for s, b in images]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for (size, bpp), (blob, colours) in zip(images, blobs):
-        out += struct.pack("<BBBBHHII", size, size, colours if colours < 256 else 0, 0, 1, bpp, len(blob), offset)
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, colours if colours < 256 else 0, 0, 1, bpp, len(blob), offset)
         offset += len(blob)
     out += b"".join(blob for blob, _ in blobs)
     with open(path, "wb") as f:

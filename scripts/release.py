@@ -231,6 +231,11 @@ def check_exe(exe_path, version):
         levels = [el for el in root.iter() if local(el) == "requestedExecutionLevel"]
         if len(levels) != 1 or levels[0].get("level") != "requireAdministrator" or levels[0].get("uiAccess") != "false":
             problems.append("%s: the manifest does not request requireAdministrator (uiAccess false)" % exe_path)
+        aware = {local(el): (el.text or "").strip().lower() for el in root.iter()
+                 if local(el) in ("dpiAware", "dpiAwareness")}
+        if aware.get("dpiAware") != "true" or aware.get("dpiAwareness") != "system":
+            problems.append("%s: the manifest does not declare system DPI awareness (dpiAware true, dpiAwareness system)"
+                            % exe_path)
     return problems
 
 

@@ -9,7 +9,9 @@
 
 #include "base/Handle.h"
 #include "res/resource.h"
+#include "base/Scoped.h"
 #include "tests/common/Environment.h"
+#include "tests/common/SystemPlacement.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/RunningTool.h"
 
@@ -344,4 +346,39 @@ TEST_CASE("during start-up the wait dialog is owned by the main window; no windo
     for (const std::string& offender : watch.offenders)
         FAIL_CHECK("a window with a taskbar button and no caption: " << offender);
     blocked.Exit(main);
+}
+
+namespace {
+BOOL CALLBACK OutsideParent(HWND child, LPARAM outside) {
+    RECT client, rect;
+    ::GetClientRect(::GetParent(child), &client);
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    if (::GetParent(child) == ::GetAncestor(child, GA_ROOT) && ::IsWindowVisible(child) &&
+        (rect.left < 0 || rect.top < 0 || rect.right > client.right || rect.bottom > client.bottom))
+        ++*reinterpret_cast<int*>(outside);
+    return TRUE;
+}
+}  // namespace
+
+TEST_CASE("at 144 DPI every control lies inside the main window and the report's first line shows whole") {
+    // A new process takes Wine's DPI from here.
+    UniqueKey desktop = OpenUserKey("Control Panel\\Desktop", true);
+    REQUIRE(desktop);
+    DWORD dpi = 144;
+    REQUIRE(::RegSetValueExA(desktop.get(), "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi) == ERROR_SUCCESS);
+    auto restore = rk::MakeScopeExit([&] { ::RegDeleteValueA(desktop.get(), "LogPixels"); });
+    RunningTool tool("sample");
+    int outside = 0;
+    ::EnumChildWindows(tool.main, &OutsideParent, reinterpret_cast<LPARAM>(&outside));
+    CHECK(outside == 0);
+    HWND edit = ::GetDlgItem(tool.main, IDC_REPORT_EDIT);
+    RECT format = {};
+    ::SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    // From another process, the packed form: the control answers x and y in one value.
+    const LRESULT first = ::SendMessageA(edit, EM_POSFROMCHAR, 0, 0);
+    const LRESULT second = ::SendMessageA(edit, EM_POSFROMCHAR, ::SendMessageA(edit, EM_LINEINDEX, 1, 0), 0);
+    CHECK(HIWORD(second) > HIWORD(first));  // the text is laid out in lines of some height
+    CHECK((LOWORD(first) >= format.left && HIWORD(first) >= format.top && HIWORD(second) <= format.bottom));
+    tool.Exit();
 }
