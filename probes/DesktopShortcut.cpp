@@ -2,8 +2,9 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdlib>
+#include <string>
 
+#include "base/DesktopUser.h"
 #include "base/Handle.h"
 #include "base/Scoped.h"
 #include "probes/BoundedText.h"
@@ -21,13 +22,20 @@ constexpr DWORD kGetPathFlags = 2;  // SLGP_UNCPRIORITY
 }  // namespace
 
 bool GetDesktopShortcutTarget(char* target, uint32_t capacity) {
-    char path[MAX_PATH] = {};
-    if (!::SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOP, FALSE)) return false;
-    BoundedAppend(path, MAX_PATH, "\\Daveno.lnk");
+    // The desktop of the user who sees the tool, which is the tool's own unless it runs as
+    // another account.
+    const DesktopUser user = CurrentDesktopUser();
+    wchar_t folder[MAX_PATH] = {};
+    if (user.other && !user.desktop.empty() && user.desktop.size() < MAX_PATH)
+        lstrcpynW(folder, user.desktop.c_str(), MAX_PATH);
+    else if (!::SHGetSpecialFolderPathW(nullptr, folder, CSIDL_DESKTOP, FALSE))
+        return false;
+    const std::wstring path = std::wstring(folder) + L"\\Daveno.lnk";
+    if (path.size() >= MAX_PATH) return false;
 
-    WIN32_FIND_DATAA found;
+    WIN32_FIND_DATAW found;
     {
-        UniqueFind search(::FindFirstFileA(path, &found));
+        UniqueFind search(::FindFirstFileW(path.c_str(), &found));
         if (!search) return false;
     }
     if (found.dwFileAttributes == INVALID_FILE_ATTRIBUTES || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -41,9 +49,7 @@ bool GetDesktopShortcutTarget(char* target, uint32_t capacity) {
     ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(kIidPersistFile, file.put()))) return false;
 
-    wchar_t widePath[MAX_PATH] = {};
-    std::mbstowcs(widePath, path, MAX_PATH);
-    if (file->Load(widePath, kLoadMode) != S_OK) return false;
+    if (file->Load(path.c_str(), kLoadMode) != S_OK) return false;
     char linkTarget[MAX_PATH] = {};
     if (link->GetPath(linkTarget, MAX_PATH, nullptr, kGetPathFlags) != S_OK) return false;
     BoundedCopy(target, capacity, linkTarget);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/DesktopUser.h"
 #include "netdiag/NetDiagnostics.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/unit/netdiag/ProbeTestUtil.h"
@@ -52,6 +53,17 @@ TEST_CASE("proxy report from the registry") {
                               "ProxyOverride: a\r\n               b\r\n               \r\n" + "ProxyServer:   \r\n" + kSeparator);
         REQUIRE(hkcu.SetWord(kKey, "ProxyEnable", 0xFFFFFFFEu));
         CHECK(Report().find("ProxyEnable: -2\r\n") == std::string(kHeader).size());
+    }
+    SUBCASE("run as another account, the desktop user's own settings from that user's hive") {
+        RedirectedRoot users(HKEY_USERS, "users");
+        REQUIRE(users.ok());
+        REQUIRE(hkcu.SetText(kKey, "ProxyServer", "admin.example:1"));
+        REQUIRE(users.SetText((std::string("S-1-5-21-1-2-3-1001\\") + kKey).c_str(), "ProxyServer", "user.example:2"));
+        const DesktopUserQuery real = SetDesktopUserQuery([] { return DesktopUser{true, L"S-1-5-21-1-2-3-1001", L""}; });
+        const std::string text = Report();
+        SetDesktopUserQuery(real);
+        CHECK(text.find("ProxyServer:   user.example:2\r\n") != std::string::npos);
+        CHECK(Report().find("ProxyServer:   admin.example:1\r\n") != std::string::npos);  // the same account: its own
     }
     SUBCASE("text limits: 259 characters for the user agent, 519 for the lists") {
         const std::string agent259(259, 'u');

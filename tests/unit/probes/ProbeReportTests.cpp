@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/StartupReport.h"
+#include "base/DesktopUser.h"
 #include "engine/CheckEngine.h"
 #include "probes/SystemProbes.h"
 #include "probes/Md5.h"
@@ -115,7 +116,24 @@ TEST_CASE("a startup program that looks infected gets the verdict 被感染") {
     CHECK(Sections(buffer, sizeof buffer) == kHeader + facts + "被感染\r\n" + kSeparator);
 }
 
+std::wstring g_otherDesktop;
+rk::DesktopUser OtherDesktopUser() { return {true, L"S-1-5-21-1-2-3-1001", g_otherDesktop}; }
+
 TEST_CASE("the desktop shortcut's target") {
+    SUBCASE("run as another account, the link on the desktop user's desktop") {
+        FreshFolder other(TempFolder() + "rk-other-desktop");
+        {
+            DesktopLink link(kTarget);
+            REQUIRE(::CopyFileA(link.path.c_str(), other.File("Daveno.lnk").c_str(), FALSE));
+        }
+        g_otherDesktop.assign(other.path.begin(), other.path.end());
+        const rk::DesktopUserQuery real = rk::SetDesktopUserQuery(&OtherDesktopUser);
+        char target[MAX_PATH] = {};
+        CHECK(GetDesktopShortcutTarget(target, MAX_PATH) == 1);
+        rk::SetDesktopUserQuery(real);
+        CHECK(std::string(target) == kTarget);
+        CHECK(GetDesktopShortcutTarget(target, MAX_PATH) == 0);  // the tool's own desktop has none
+    }
     SUBCASE("a link on the desktop") {
         DesktopLink link(kTarget);
         char target[MAX_PATH] = {};

@@ -1,0 +1,60 @@
+#include "base/DesktopUser.h"
+
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "base/Handle.h"
+
+namespace rk {
+
+namespace {
+
+DesktopUserQuery g_query = &FindDesktopUser;
+
+std::vector<BYTE> TokenUserInfo(HANDLE token) {
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> info(size ? size : 1);
+    if (!size || !::GetTokenInformation(token, TokenUser, info.data(), size, &size)) return {};
+    return info;
+}
+
+PSID UserSid(std::vector<BYTE>& info) { return reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid; }
+
+}  // namespace
+
+DesktopUser FindDesktopUser() {
+    DesktopUser user;
+    DWORD pid = 0;
+    HWND shell = ::GetShellWindow();
+    if (!shell || !::GetWindowThreadProcessId(shell, &pid) || !pid) return user;
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+    UniqueHandle shellToken, ownToken;
+    if (!process || !::OpenProcessToken(process.get(), TOKEN_QUERY | TOKEN_IMPERSONATE | TOKEN_DUPLICATE, shellToken.put()) ||
+        !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, ownToken.put()))
+        return user;
+    std::vector<BYTE> shellUser = TokenUserInfo(shellToken.get());
+    std::vector<BYTE> ownUser = TokenUserInfo(ownToken.get());
+    if (shellUser.empty() || ownUser.empty() || ::EqualSid(UserSid(shellUser), UserSid(ownUser))) return user;
+    LPWSTR text = nullptr;
+    if (!::ConvertSidToStringSidW(UserSid(shellUser), &text)) return user;
+    UniqueLocal hold(text);
+    wchar_t desktop[MAX_PATH] = {};
+    if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, shellToken.get(), SHGFP_TYPE_CURRENT, desktop)))
+        user.desktop = desktop;
+    user.sid = text;
+    user.other = true;
+    return user;
+}
+
+DesktopUserQuery SetDesktopUserQuery(DesktopUserQuery query) {
+    const DesktopUserQuery previous = g_query;
+    g_query = query ? query : &FindDesktopUser;
+    return previous;
+}
+
+DesktopUser CurrentDesktopUser() { return g_query(); }
+
+}  // namespace rk
