@@ -24,40 +24,25 @@ AnsiString NativeFileFilter(const char* frameworkFilter) {
 
 namespace {
 
-// A lead byte of a two-byte character in code page 936, the code page of every path here.
-bool IsCp936LeadByte(char c) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    return b >= 0x81 && b <= 0xFE;
+size_t BoundedLength(const wchar_t* text, size_t size) {
+    size_t length = 0;
+    while (length < size && text[length]) ++length;
+    return length;
 }
 
-// Code page 936 puts 0x5C, the backslash, in the trail byte of some characters, so only a
-// single-byte backslash counts. npos when there is none.
-size_t LastSeparator(const AnsiString& path) {
-    size_t last = AnsiString::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (IsCp936LeadByte(path[i]) && i + 1 < path.size())
-            ++i;
-        else if (path[i] == '\\')
-            last = i;
-    }
-    return last;
-}
-
-bool EndsWithSeparator(const AnsiString& path) {
-    return !path.empty() && LastSeparator(path) == path.size() - 1;
-}
+bool EndsWithSeparator(const std::wstring& path) { return !path.empty() && path.back() == L'\\'; }
 
 }  // namespace
 
-AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, uint16_t fileOffset) {
-    size_t firstLength = strnlen(buffer, bufferSize);
-    AnsiString first(buffer, firstLength);
+std::wstring ChosenSavePath(const wchar_t* buffer, size_t bufferSize, uint16_t fileOffset) {
+    size_t firstLength = BoundedLength(buffer, bufferSize);
+    std::wstring first(buffer, firstLength);
     // Several names: the folder stands alone and nFileOffset points past its terminator.
     bool folderThenNames = fileOffset > 0 && fileOffset == firstLength + 1 && fileOffset < bufferSize &&
-                           buffer[fileOffset] != '\0';
+                           buffer[fileOffset] != L'\0';
     if (!folderThenNames) return first;
-    AnsiString name(buffer + fileOffset, strnlen(buffer + fileOffset, bufferSize - fileOffset));
-    if (!EndsWithSeparator(first)) first.push_back('\\');
+    std::wstring name(buffer + fileOffset, BoundedLength(buffer + fileOffset, bufferSize - fileOffset));
+    if (!EndsWithSeparator(first)) first.push_back(L'\\');
     return first + name;
 }
 
@@ -91,11 +76,11 @@ bool ClipboardHoldsReport(const ClipboardView& clipboard, const AnsiString& repo
     return WithLineEndsAlike(clipboard.text) == WithLineEndsAlike(report);
 }
 
-AnsiString FolderOfPath(const AnsiString& path) {
-    const size_t separator = LastSeparator(path);
-    if (separator == AnsiString::npos) return ".";
+std::wstring FolderOfPath(const std::wstring& path) {
+    const size_t separator = path.rfind(L'\\');
+    if (separator == std::wstring::npos) return L".";
     // "C:\name": the folder is the root, whose backslash belongs to it.
-    if (separator == 2 && path[1] == ':') return path.substr(0, 3);
+    if (separator == 2 && path[1] == L':') return path.substr(0, 3);
     return path.substr(0, separator);
 }
 

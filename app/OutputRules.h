@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <string>
+
 #include "base/AnsiString.h"
 
 namespace rk {
@@ -22,10 +24,10 @@ AnsiString ForumNewThreadUrl(const char* host);
 // supplies the last one).
 AnsiString NativeFileFilter(const char* frameworkFilter);
 
-// The path the save dialog chose, from its name buffer and nFileOffset. With multiple selection
-// allowed the buffer may hold a folder and then names, each NUL-terminated; the first name is the
-// one used. Otherwise it holds the full path.
-AnsiString ChosenSavePath(const char* buffer, size_t bufferSize, uint16_t fileOffset);
+// The path the save dialog chose, from its name buffer and nFileOffset (in characters: paths are
+// UTF-16). With multiple selection allowed the buffer may hold a folder and then names, each
+// NUL-terminated; the first name is the one used. Otherwise it holds the full path.
+std::wstring ChosenSavePath(const wchar_t* buffer, size_t bufferSize, uint16_t fileOffset);
 
 // What the clipboard was found to hold after the copy.
 struct ClipboardView {
@@ -50,9 +52,9 @@ bool CopySucceeded(uint32_t sequenceBefore, uint32_t sequenceAfter, const Clipbo
                    const AnsiString& report);
 
 // The folder part of a full path, where a temporary file beside the file goes: everything before
-// the last backslash, which keeps its backslash when it is the root's ("C:\"). A backslash byte
-// that is the second byte of a double-byte character does not count. "." when there is none.
-AnsiString FolderOfPath(const AnsiString& path);
+// the last backslash, which keeps its backslash when it is the root's ("C:\"). "." when there is
+// none.
+std::wstring FolderOfPath(const std::wstring& path);
 
 // An on-access scanner may hold the new file for a moment after it is written: the replace is
 // tried this many times, this far apart, about a second in all.

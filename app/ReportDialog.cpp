@@ -17,6 +17,7 @@
 #include "app/ReportFile.h"
 #include "app/WaitDialog.h"
 #include "base/LateBinding.h"
+#include "base/ReportCodePage.h"
 #include "base/SmallThread.h"
 #include "config/Deployment.h"
 #include "res/resource.h"
@@ -45,8 +46,8 @@ int ProgressCount(WPARAM claimed, int finished, int shown, int total) {
 
 // The save dialog's DLL loads on the first save, not at start-up; without it the save ends as a
 // cancelled dialog would.
-using SaveDialogFn = BOOL(WINAPI*)(OPENFILENAMEA*);
-LateBinding g_saveDialog("comdlg32.dll", "GetSaveFileNameA");
+using SaveDialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+LateBinding g_saveDialog("comdlg32.dll", "GetSaveFileNameW");
 
 // More than any report holds (each cut tool's output is kept up to 1 MiB).
 constexpr LPARAM kReportTextLimit = 0x7FFFFFFE;
@@ -219,23 +220,26 @@ void ReportDialog::OnCopyToClipboard() {
 }
 
 void ReportDialog::OnSaveToFile() {
-    const AnsiString filter = NativeFileFilter(kSaveFilter);
+    // Paths are UTF-16: a folder named in characters that no ANSI code page holds still saves.
+    const AnsiString nativeFilter = NativeFileFilter(kSaveFilter);  // ASCII
+    const std::wstring filter(nativeFilter.begin(), nativeFilter.end());
     // Room for a folder and several names, which multiple selection may return.
-    char names[4 * MAX_PATH] = {};
-    lstrcpynA(names, kDefaultSaveName, sizeof names);
+    wchar_t names[4 * MAX_PATH] = {};
+    const std::wstring defaultName = ReportWide(kDefaultSaveName);
+    lstrcpynW(names, defaultName.c_str(), 4 * MAX_PATH);
 
-    OPENFILENAMEA dialog = {};
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = m_hwnd;
     dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = names;
-    dialog.nMaxFile = sizeof names;
+    dialog.nMaxFile = 4 * MAX_PATH;
     // The dialog opens in the tool's own folder, as it did when that was the current directory;
     // the current directory is now the system directory, where nothing of the user's belongs.
-    char folder[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH && ::PathRemoveFileSpecA(folder)) dialog.lpstrInitialDir = folder;
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && ::PathRemoveFileSpecW(folder)) dialog.lpstrInitialDir = folder;
     // Explorer style as the framework's file dialog uses, so a single name comes back as a full path.
     // The current directory stays the system directory: no later relative name resolves in the
     // folder the user saved into.
@@ -243,9 +247,9 @@ void ReportDialog::OnSaveToFile() {
     const SaveDialogFn showSaveDialog = g_saveDialog.Get<SaveDialogFn>();
     if (!showSaveDialog || !showSaveDialog(&dialog)) return;
 
-    const AnsiString path = ChosenSavePath(names, sizeof names, dialog.nFileOffset);
+    const std::wstring path = ChosenSavePath(names, 4 * MAX_PATH, dialog.nFileOffset);
     if (!WriteReportFile(path, m_reportEdit.GetText()))
-        ::MessageBoxA(m_hwnd, SaveFailedText(path).c_str(), kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
+        ::MessageBoxA(m_hwnd, SaveFailedText(ReportBytes(path)).c_str(), kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ReportDialog::LockButtons(bool locked) {

@@ -26,8 +26,8 @@ bool ReplaceMayRetry(DWORD error) {
 // Writes the text into the file and flushes it; true when every byte is on disk. The file is
 // created anew (`disposition` CREATE_ALWAYS) or opened and cut to the text (OPEN_ALWAYS): a hidden
 // or system file refuses CREATE_ALWAYS with plain attributes.
-bool WriteWholeFile(const char* path, DWORD disposition, const AnsiString& text, FileWriter writer) {
-    UniqueFile file(::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+bool WriteWholeFile(const wchar_t* path, DWORD disposition, const AnsiString& text, FileWriter writer) {
+    UniqueFile file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
     if (!file) return false;
     DWORD written = 0;
@@ -42,37 +42,37 @@ bool WriteWholeFile(const char* path, DWORD disposition, const AnsiString& text,
 // Whether nobody holds the file in a way that keeps it from being moved; when somebody does, the
 // last error says so. Wine's replace leaves a file of its own beside the target when it cannot
 // move one of the two, so it is asked only when both are free.
-bool FreeToMove(const char* path) {
-    return static_cast<bool>(UniqueFile(::CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+bool FreeToMove(const wchar_t* path) {
+    return static_cast<bool>(UniqueFile(::CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                       nullptr, OPEN_EXISTING, 0, nullptr)));
 }
 
 // Puts the temporary file in the target's place, once. An existing target is replaced so that it
 // keeps its permissions; its attributes go over to the new file first, since Wine's replace keeps
 // none of them.
-bool ReplaceOnce(const char* temporary, const char* target) {
-    const DWORD attributes = ::GetFileAttributesA(target);
+bool ReplaceOnce(const wchar_t* temporary, const wchar_t* target) {
+    const DWORD attributes = ::GetFileAttributesW(target);
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return ::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        return ::MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     if (!FreeToMove(target) || !FreeToMove(temporary)) return false;
     const DWORD carried = attributes & kCarriedAttributes;
-    ::SetFileAttributesA(temporary, carried ? carried : FILE_ATTRIBUTE_NORMAL);
-    if (::ReplaceFileA(target, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return true;
+    ::SetFileAttributesW(temporary, carried ? carried : FILE_ATTRIBUTE_NORMAL);
+    if (::ReplaceFileW(target, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return true;
     // The target is gone and the new file still under its own name: move it into place.
     if (::GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
-        return ::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        return ::MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     return false;
 }
 
 }  // namespace
 
-bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter writer, TemporaryNamer makeTemporary) {
+bool WriteReportFile(const std::wstring& path, const AnsiString& text, FileWriter writer, TemporaryNamer makeTemporary) {
     // The chosen file is replaced only once the whole text is safely in a temporary file beside
     // it, so a write that stops short leaves the user's earlier file as it was.
-    char temporary[MAX_PATH] = {};
+    wchar_t temporary[MAX_PATH] = {};
     // No temporary file in the folder (no right to create one, or no room in the path for its
     // name) need not stop a save that the plain write manages.
-    if (!makeTemporary(FolderOfPath(path).c_str(), "rk", 0, temporary))
+    if (!makeTemporary(FolderOfPath(path).c_str(), L"rk", 0, temporary))
         return WriteWholeFile(path.c_str(), OPEN_ALWAYS, text, writer);
     if (WriteWholeFile(temporary, CREATE_ALWAYS, text, writer)) {
         // An on-access scanner holds a file it has just seen being written for a moment.
@@ -82,7 +82,7 @@ bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter 
             if (!ReplaceMayRetry(::GetLastError())) break;
         }
     }
-    ::DeleteFileA(temporary);
+    ::DeleteFileW(temporary);
     return false;
 }
 

@@ -2,6 +2,8 @@
 // Writing the report to the file the user chose.
 #include <windows.h>
 
+#include <string>
+
 #include "base/AnsiString.h"
 
 namespace rk {
@@ -11,13 +13,13 @@ namespace rk {
 using FileWriter = BOOL (*)(HANDLE file, const void* data, DWORD size, DWORD* written);
 BOOL WriteWholeBuffer(HANDLE file, const void* data, DWORD size, DWORD* written);
 
-// Makes a temporary file in a folder, as GetTempFileNameA does. Tests pass one that fails, as a
+// Makes a temporary file in a folder, as GetTempFileNameW does. Tests pass one that fails, as a
 // folder without the right to create files would.
-using TemporaryNamer = UINT(WINAPI*)(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name);
+using TemporaryNamer = UINT(WINAPI*)(LPCWSTR folder, LPCWSTR prefix, UINT unique, LPWSTR name);
 
-// Writes the text's bytes to `path`, replacing what is there. True only when every byte reached
-// the file.
-bool WriteReportFile(const AnsiString& path, const AnsiString& text, FileWriter writer = &WriteWholeBuffer,
-                     TemporaryNamer makeTemporary = &::GetTempFileNameA);
+// Writes the text's bytes (the report's own code page 936) to `path`, replacing what is there.
+// True only when every byte reached the file.
+bool WriteReportFile(const std::wstring& path, const AnsiString& text, FileWriter writer = &WriteWholeBuffer,
+                     TemporaryNamer makeTemporary = &::GetTempFileNameW);
 
 }  // namespace rk

@@ -27,49 +27,36 @@ TEST_CASE("the framework's filter becomes the dialog's NUL-separated list") {
 
 TEST_CASE("the path the save dialog chose") {
     SUBCASE("one name comes back as the full path") {
-        const char buffer[] = "C:\\dir\\QuorChecklog.txt\0";
-        CHECK(ChosenSavePath(buffer, sizeof buffer, 7) == "C:\\dir\\QuorChecklog.txt");
+        const wchar_t buffer[] = L"C:\\dir\\QuorChecklog.txt\0";
+        CHECK(ChosenSavePath(buffer, 25, 7) == L"C:\\dir\\QuorChecklog.txt");
     }
     SUBCASE("a folder and several names: the first name in that folder") {
-        const char buffer[] = "C:\\dir\0one.txt\0two.txt\0";
-        CHECK(ChosenSavePath(buffer, sizeof buffer, 7) == "C:\\dir\\one.txt");
+        const wchar_t buffer[] = L"C:\\dir\0one.txt\0two.txt\0";
+        CHECK(ChosenSavePath(buffer, 24, 7) == L"C:\\dir\\one.txt");
+        // A character whose code page 936 form ends in 0x5C is one character here.
+        const wchar_t chinese[] = L"C:\\\u8F6F\0a.txt\0";
+        CHECK(ChosenSavePath(chinese, 12, 5) == L"C:\\\u8F6F\\a.txt");
     }
     SUBCASE("a root folder already ends with its separator") {
-        const char buffer[] = "C:\\\0one\0two\0";
-        CHECK(ChosenSavePath(buffer, sizeof buffer, 4) == "C:\\one");
-    }
-    SUBCASE("a folder whose last character has 0x5C as its trail byte still gets a separator") {
-        // D4 5C is one character in code page 936.
-        const char buffer[] = "C:\\\xD4\x5C\0a.txt\0b.txt\0";
-        CHECK(ChosenSavePath(buffer, sizeof buffer, 6) == "C:\\\xD4\x5C\\a.txt");
-    }
-    SUBCASE("a name without extension is kept as typed") {
-        const char buffer[] = "C:\\dir\\report\0";
-        CHECK(ChosenSavePath(buffer, sizeof buffer, 7) == "C:\\dir\\report");
+        const wchar_t buffer[] = L"C:\\\0one\0two\0";
+        CHECK(ChosenSavePath(buffer, 13, 4) == L"C:\\one");
     }
     SUBCASE("a buffer without terminator stays within its size") {
-        const std::unique_ptr<char[]> buffer(new char[4]{'C', ':', '\\', 'x'});
-        CHECK(ChosenSavePath(buffer.get(), 4, 3) == "C:\\x");
-        CHECK(ChosenSavePath(buffer.get(), 4, 4) == "C:\\x");
-        CHECK(ChosenSavePath(buffer.get(), 4, 0xFFFF) == "C:\\x");
-    }
-    SUBCASE("a folder whose names run to the buffer's end") {
-        const std::unique_ptr<char[]> buffer(new char[9]{'C', ':', '\\', 'd', '\0', 'a', '.', 't', 'x'});
-        CHECK(ChosenSavePath(buffer.get(), 9, 5) == "C:\\d\\a.tx");
+        const wchar_t buffer[4] = {L'C', L':', L'\\', L'x'};
+        CHECK(ChosenSavePath(buffer, 4, 3) == L"C:\\x");
+        CHECK(ChosenSavePath(buffer, 4, 4) == L"C:\\x");
+        CHECK(ChosenSavePath(buffer, 4, 0xFFFF) == L"C:\\x");
+        const wchar_t names[9] = {L'C', L':', L'\\', L'd', L'\0', L'a', L'.', L't', L'x'};
+        CHECK(ChosenSavePath(names, 9, 5) == L"C:\\d\\a.tx");
     }
 }
 
 TEST_CASE("the folder of a chosen path, where the temporary file goes") {
-    CHECK(FolderOfPath("C:\\dir\\QuorChecklog.txt") == "C:\\dir");
-    CHECK(FolderOfPath("C:\\QuorChecklog.txt") == "C:\\");
-    CHECK(FolderOfPath("\\\\server\\share\\a.txt") == "\\\\server\\share");
-    CHECK(FolderOfPath("QuorChecklog.txt") == ".");
-    SUBCASE("0x5C as the trail byte of a character is no separator") {
-        // D4 5C is one character in code page 936.
-        CHECK(FolderOfPath("C:\\\xD4\x5C\\a.txt") == "C:\\\xD4\x5C");
-        CHECK(FolderOfPath("C:\\dir\\\xD4\x5C.txt") == "C:\\dir");
-        CHECK(FolderOfPath("C:\\dir\\a\xD4\x5C") == "C:\\dir");
-    }
+    CHECK(FolderOfPath(L"C:\\dir\\QuorChecklog.txt") == L"C:\\dir");
+    CHECK(FolderOfPath(L"C:\\QuorChecklog.txt") == L"C:\\");
+    CHECK(FolderOfPath(L"\\\\server\\share\\a.txt") == L"\\\\server\\share");
+    CHECK(FolderOfPath(L"QuorChecklog.txt") == L".");
+    CHECK(FolderOfPath(L"C:\\\u8F6F\\a.txt") == L"C:\\\u8F6F");
 }
 
 TEST_CASE("the copy worked only when the clipboard holds the report") {

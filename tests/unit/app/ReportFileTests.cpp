@@ -53,6 +53,18 @@ BOOL WriteBesideScanner(HANDLE file, const void* data, DWORD size, DWORD* writte
     return ::WriteFile(file, data, size, written, nullptr);
 }
 
+std::wstring Wide(const std::string& ansi) {
+    wchar_t wide[MAX_PATH] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, MAX_PATH);
+    return wide;
+}
+
+// The tests name their files in the ANSI code page (936 here); the tool's paths are UTF-16.
+bool WriteReportFile(const std::string& path, const std::string& text, FileWriter writer = &WriteWholeBuffer,
+                     TemporaryNamer makeTemporary = &::GetTempFileNameW) {
+    return rk::WriteReportFile(Wide(path), text, writer, makeTemporary);
+}
+
 }  // namespace
 
 TEST_CASE("a scanner holding the new file a moment delays the save; holding it long fails it honestly") {
@@ -104,7 +116,7 @@ TEST_CASE("a complete write replaces the file, or creates it") {
 }
 
 // No temporary file can be made in the folder.
-UINT WINAPI NoTemporaryFile(LPCSTR, LPCSTR, UINT, LPSTR) {
+UINT WINAPI NoTemporaryFile(LPCWSTR, LPCWSTR, UINT, LPWSTR) {
     ::SetLastError(ERROR_ACCESS_DENIED);
     return 0;
 }
@@ -152,6 +164,15 @@ TEST_CASE("Chinese folder and file names whose characters end in the byte 0x5C")
     CHECK(ReadAll(target) == kReport);
     CHECK(Listing(folder) == std::vector<std::string>{"結果診.txt"});
     CHECK(Listing(parent.path) == std::vector<std::string>{"报告診"});
+    // A folder named in Hangul, which no code page of the tool's user holds together with Chinese.
+    const std::wstring hangul = Wide(parent.path) + L"\\\uD14C\uC2A4\uD2B8";
+    REQUIRE(::CreateDirectoryW(hangul.c_str(), nullptr));
+    CHECK(rk::WriteReportFile(hangul + L"\\QuorChecklog.txt", kReport));
+    WIN32_FILE_ATTRIBUTE_DATA saved = {};
+    CHECK((::GetFileAttributesExW((hangul + L"\\QuorChecklog.txt").c_str(), GetFileExInfoStandard, &saved) &&
+           saved.nFileSizeLow == kReport.size()));
+    ::DeleteFileW((hangul + L"\\QuorChecklog.txt").c_str());
+    ::RemoveDirectoryW(hangul.c_str());
 }
 
 namespace {
