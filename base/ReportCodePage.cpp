@@ -31,4 +31,15 @@ std::wstring ReportWide(const AnsiString& text) {
     return wide;
 }
 
+AnsiString ReportBytesFromOem(const AnsiString& text) {
+    const UINT oem = ::GetOEMCP();
+    if (text.empty() || oem == ReportCodePage() || (ReportCodePage() == CP_ACP && oem == ::GetACP())) return text;
+    const int length = static_cast<int>(text.size());
+    const int size = ::MultiByteToWideChar(oem, 0, text.data(), length, nullptr, 0);
+    if (size <= 0) return text;
+    std::wstring wide(size, L'\0');
+    ::MultiByteToWideChar(oem, 0, text.data(), length, &wide[0], size);
+    return ReportBytes(wide);
+}
+
 }  // namespace rk

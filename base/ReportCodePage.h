@@ -13,5 +13,8 @@ namespace rk {
 AnsiString ReportBytes(const std::wstring& text);
 // Report bytes as UTF-16.
 std::wstring ReportWide(const AnsiString& text);
+// What a console tool wrote, in the OEM code page (437 or 850 on Western systems, 65001 with
+// Windows' UTF-8 option), as report bytes; unchanged where the OEM code page is the report's.
+AnsiString ReportBytesFromOem(const AnsiString& text);
 
 }  // namespace rk

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/ReportCodePage.h"
 #include "base/ReportText.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
@@ -142,7 +143,7 @@ bool CaptureCommand(const char* header, const std::wstring& application, const s
     out.Follow([outputPath] {
         AnsiString text;
         ReadCapturedText(outputPath, kPendingReadLimit, text);
-        return text;
+        return ReportBytesFromOem(text);
     });
     if (::ResumeThread(process.thread()) == static_cast<DWORD>(-1)) {
         ::TerminateProcess(process.process(), 1);
@@ -156,7 +157,7 @@ bool CaptureCommand(const char* header, const std::wstring& application, const s
     const bool read = ReadCapturedText(outputPath, static_cast<size_t>(-1), text);
     DeleteWhenFree(outputPath);
     if (!read) return Failed(header, out);
-    out.Append(text);
+    out.Append(ReportBytesFromOem(text));
     out.Append(kSectionSeparator);
     return true;
 }

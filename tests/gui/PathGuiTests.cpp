@@ -128,39 +128,49 @@ TEST_CASE("started from a folder of 250 bytes or more, check.dll beside the tool
     }
 }
 
-TEST_CASE("a diagnosis with the temp folder named in Chinese") {
+TEST_CASE("a diagnosis with the temp folder named in Chinese, or in Hangul, which no ANSI code page holds with it") {
     PlacesRoot root;
-    const std::string temp = root.path + "\\临时運";  // 運 is DF 5C
-    REQUIRE(::CreateDirectoryA(temp.c_str(), nullptr));
-    rk_test::EnvironmentOverride tmp("TMP", temp);
-    rk_test::EnvironmentOverride tempVariable("TEMP", temp);
+    // 運 is DF 5C in code page 936.
+    for (const std::wstring name : {std::wstring(L"\u4E34\u65F6\u904B"), std::wstring(L"\uD14C\uC2A4\uD2B8")}) {
+        const std::wstring temp = std::wstring(L"C:\\rkplaces\\") + name;
+        REQUIRE(::CreateDirectoryW(temp.c_str(), nullptr));
+        rk_test::EnvironmentOverride tmp("TMP", ""), tempVariable("TEMP", "");  // put back afterwards
+        REQUIRE((::SetEnvironmentVariableW(L"TMP", temp.c_str()) && ::SetEnvironmentVariableW(L"TEMP", temp.c_str())));
 
-    RunningTool tool("loopback");
-    const std::string initial = tool.Report();
-    Click(tool.main, IDC_NET_DIAG);
-    REQUIRE(WaitUntil([&] { return AllButtons(tool.main, false); }));
-    HWND box = WaitForDialog(tool.process.Pid(), "Mirelon", 120000);
-    REQUIRE(box != nullptr);
-    CHECK(HasText(box, "网络诊断结束!"));
-    Click(box, IDOK);
-    CHECK(WaitGone(box));
-    REQUIRE(WaitUntil([&] { return AllButtons(tool.main, true); }));
-    const std::string report = tool.Report();
-    REQUIRE(StartsWith(report, initial));
-    const std::string diagnosis = report.substr(initial.size());
+        RunningTool tool("loopback");
+        const std::string initial = tool.Report();
+        Click(tool.main, IDC_NET_DIAG);
+        REQUIRE(WaitUntil([&] { return AllButtons(tool.main, false); }));
+        HWND box = WaitForDialog(tool.process.Pid(), "Mirelon", 120000);
+        REQUIRE(box != nullptr);
+        CHECK(HasText(box, "网络诊断结束!"));
+        Click(box, IDOK);
+        CHECK(WaitGone(box));
+        REQUIRE(WaitUntil([&] { return AllButtons(tool.main, true); }));
+        const std::string report = tool.Report();
+        REQUIRE(StartsWith(report, initial));
+        const std::string diagnosis = report.substr(initial.size());
 
-    // The console captures went through temp files in that folder and read them back.
-    CHECK(Count(diagnosis, "[ping 命令信息]\r\n") == 3);
-    CHECK(diagnosis.find("127.0.0.1") != std::string::npos);
-    CHECK(Count(diagnosis, "[Ip Config配置信息]\r\n") == 1);
-    CHECK(Count(diagnosis, "[NetStat 配置信息]\r\n") == 1);
-    // The download test and the lookup aim at a port where nothing listens: their failure lines.
-    CHECK(diagnosis.find("[下载测试文件信息]\r\n测试下载Quor升级文件失败: ") != std::string::npos);
-    CHECK(diagnosis.find(std::string("[访问ipseeker获取的IP地址]\r\n\r\n连接IpSeeker失败\r\n") + kSeparator) !=
-          std::string::npos);
-    tool.Exit();
+        // The console captures went through temp files in that folder and read them back.
+        CHECK(Count(diagnosis, "[ping 命令信息]\r\n") == 3);
+        CHECK(diagnosis.find("127.0.0.1") != std::string::npos);
+        CHECK(Count(diagnosis, "[Ip Config配置信息]\r\n") == 1);
+        CHECK(diagnosis.find(std::string("[Ip Config配置信息]\r\n") + kSeparator) == std::string::npos);  // not empty
+        CHECK(diagnosis.find("失败: 82...") == std::string::npos);  // the run's folder was made
+        CHECK(Count(diagnosis, "[NetStat 配置信息]\r\n") == 1);
+        // The download test and the lookup aim at a port where nothing listens: their failure lines.
+        CHECK(diagnosis.find("[下载测试文件信息]\r\n测试下载Quor升级文件失败: ") != std::string::npos);
+        CHECK(diagnosis.find(std::string("[访问ipseeker获取的IP地址]\r\n\r\n连接IpSeeker失败\r\n") + kSeparator) !=
+              std::string::npos);
+        tool.Exit();
 
-    // Every temp file was removed from that folder, and nothing was made beside it.
-    CHECK(Listing(temp).empty());
-    CHECK(Listing(root.path) == Names({"临时運"}));
+        // Every temp file was removed from that folder, and nothing was made beside it.
+        WIN32_FIND_DATAW found;
+        rk::UniqueFind left(::FindFirstFileW((temp + L"\\*.*").c_str(), &found));
+        int entries = 0;
+        if (left) do ++entries; while (::FindNextFileW(left.get(), &found));
+        CHECK(entries == 2);  // "." and ".."
+        CHECK(::RemoveDirectoryW(temp.c_str()));
+    }
+    CHECK(Listing(root.path).empty());
 }
