@@ -84,17 +84,17 @@ bool ReportDialog::OnInit() {
     }
     m_reportText = job->text;
     ShowReport();
-    ::SetWindowTextA(m_hwnd, nullptr);
+    ::SetWindowTextW(m_hwnd, nullptr);
     return true;
 }
 
 void ReportDialog::AddAboutToSystemMenu() {
     HMENU menu = ::GetSystemMenu(m_hwnd, FALSE);
     if (!menu) return;
-    char about[256] = {};
-    if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about) > 0 && about[0]) {
-        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
+    wchar_t about[256] = {};
+    if (::LoadStringW(::GetModuleHandleW(nullptr), IDS_ABOUTBOX, about, 256) > 0 && about[0]) {
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, about);
     }
 }
 
@@ -210,10 +210,10 @@ void ReportDialog::OnCopyToClipboard() {
         break;
     }
     if (!copied) {
-        ::MessageBoxA(m_hwnd, kCopyFailedText, kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
+        ReportMessageBox(m_hwnd, kCopyFailedText, kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (::MessageBoxA(m_hwnd, kCopyConfirmText, kOutputCaption, MB_YESNO | MB_ICONINFORMATION) == IDYES) {
+    if (ReportMessageBox(m_hwnd, kCopyConfirmText, kOutputCaption, MB_YESNO | MB_ICONINFORMATION) == IDYES) {
         const AnsiString url = ForumNewThreadUrl(kForumHost);  // ASCII
         OpenForumPage(std::wstring(url.begin(), url.end()).c_str());
     }
@@ -249,7 +249,7 @@ void ReportDialog::OnSaveToFile() {
 
     const std::wstring path = ChosenSavePath(names, 4 * MAX_PATH, dialog.nFileOffset);
     if (!WriteReportFile(path, m_reportEdit.GetText()))
-        ::MessageBoxA(m_hwnd, SaveFailedText(ReportBytes(path)).c_str(), kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
+        ReportMessageBox(m_hwnd, SaveFailedText(ReportBytes(path)).c_str(), kOutputCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ReportDialog::LockButtons(bool locked) {
@@ -295,7 +295,7 @@ void ReportDialog::OnNetDiagnosisDone() {
     const std::shared_ptr<NetDiagnosisRun> run = std::move(m_pendingRun);
     m_pendingRun.reset();
     SetItemText(IDC_STATUS_TEXT, run->inTime ? kDoneStatusText : kTimedOutStatusText);
-    ::MessageBoxA(m_hwnd, run->inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
+    ReportMessageBox(m_hwnd, run->inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
     // A second diagnosis replaces the first. Some versions of the control take WM_SETTEXT's
     // length as their limit: the limit is set again.
     m_reportEdit.SendMsg(EM_EXLIMITTEXT, 0, kReportTextLimit);

@@ -4,7 +4,9 @@ namespace rk {
 
 INT_PTR Dialog::DoModal() {
     m_ending = false;
-    const INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), m_owner,
+    // A Unicode dialog keeps its template's texts as written; an ANSI one would pass them through
+    // the system's code page.
+    const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), m_owner,
                                              &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
     // The modal loop destroys the window before it returns: only now is the handle gone.
     if (!::IsWindow(m_hwnd)) m_hwnd = nullptr;

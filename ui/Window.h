@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/AnsiString.h"
+#include "base/ReportCodePage.h"
 
 namespace rk {
 
@@ -27,8 +28,11 @@ public:
     }
     HWND GetItem(int id) const { return ::GetDlgItem(m_hwnd, id); }
     BOOL EnableItem(int id, bool enable) const { return ::EnableWindow(GetItem(id), enable); }
+    // The report control is an ANSI window: its text goes in and comes out as the report's bytes.
     BOOL SetText(const char* text) const { return ::SetWindowTextA(m_hwnd, text); }
-    BOOL SetItemText(int id, const char* text) const { return ::SetDlgItemTextA(m_hwnd, id, text); }
+    // Every other text is the tool's own in code page 936, shown through UTF-16 so that it reads
+    // right whatever the system's code page is.
+    BOOL SetItemText(int id, const char* text) const { return ::SetDlgItemTextW(m_hwnd, id, ReportWide(text).c_str()); }
     AnsiString GetText() const;
     bool IsIconic() const { return ::IsIconic(m_hwnd) != FALSE; }
     BOOL Show(int command) const { return ::ShowWindow(m_hwnd, command); }
@@ -36,5 +40,10 @@ public:
 protected:
     HWND m_hwnd = nullptr;
 };
+
+// A message box of the tool's own texts (code page 936), shown through UTF-16.
+inline int ReportMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+    return ::MessageBoxW(owner, ReportWide(text).c_str(), ReportWide(caption).c_str(), type);
+}
 
 }  // namespace rk
