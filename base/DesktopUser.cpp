@@ -13,17 +13,17 @@ namespace {
 
 DesktopUserQuery g_query = &FindDesktopUser;
 
-std::vector<BYTE> TokenUserInfo(HANDLE token) {
+}  // namespace
+
+std::vector<BYTE> TokenUserSid(HANDLE token) {
     DWORD size = 0;
     ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     std::vector<BYTE> info(size ? size : 1);
     if (!size || !::GetTokenInformation(token, TokenUser, info.data(), size, &size)) return {};
-    return info;
+    PSID sid = reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid;
+    const BYTE* bytes = static_cast<const BYTE*>(sid);
+    return std::vector<BYTE>(bytes, bytes + ::GetLengthSid(sid));
 }
-
-PSID UserSid(std::vector<BYTE>& info) { return reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid; }
-
-}  // namespace
 
 DesktopUser FindDesktopUser() {
     DesktopUser user;
@@ -35,11 +35,11 @@ DesktopUser FindDesktopUser() {
     if (!process || !::OpenProcessToken(process.get(), TOKEN_QUERY | TOKEN_IMPERSONATE | TOKEN_DUPLICATE, shellToken.put()) ||
         !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, ownToken.put()))
         return user;
-    std::vector<BYTE> shellUser = TokenUserInfo(shellToken.get());
-    std::vector<BYTE> ownUser = TokenUserInfo(ownToken.get());
-    if (shellUser.empty() || ownUser.empty() || ::EqualSid(UserSid(shellUser), UserSid(ownUser))) return user;
+    std::vector<BYTE> shellUser = TokenUserSid(shellToken.get());
+    std::vector<BYTE> ownUser = TokenUserSid(ownToken.get());
+    if (shellUser.empty() || ownUser.empty() || ::EqualSid(shellUser.data(), ownUser.data())) return user;
     LPWSTR text = nullptr;
-    if (!::ConvertSidToStringSidW(UserSid(shellUser), &text)) return user;
+    if (!::ConvertSidToStringSidW(shellUser.data(), &text)) return user;
     UniqueLocal hold(text);
     wchar_t desktop[MAX_PATH] = {};
     if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, shellToken.get(), SHGFP_TYPE_CURRENT, desktop)))

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace rk {
 
@@ -16,6 +17,9 @@ struct DesktopUser {
     std::wstring sid;      // that account's SID as text, for its hive under HKEY_USERS
     std::wstring desktop;  // that account's desktop folder; empty when it cannot be had
 };
+
+// The SID of a token's user, as bytes; empty when it cannot be read.
+std::vector<BYTE> TokenUserSid(HANDLE token);
 
 // The desktop's user; `other` false when it is the tool's own account or cannot be told, so that
 // every failure leaves the tool reading its own settings.

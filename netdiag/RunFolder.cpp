@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/DesktopUser.h"
 #include "base/Scoped.h"
 
 namespace rk {
@@ -24,7 +25,7 @@ constexpr ULONG FILE_SYNCHRONOUS_IO_NONALERT = 0x00000020;
 #endif
 constexpr DWORD kDeleteRetryMs = 50;
 
-using Sid = std::vector<unsigned char>;
+using Sid = std::vector<BYTE>;
 
 Sid WellKnownSid(WELL_KNOWN_SID_TYPE type) {
     DWORD size = SECURITY_MAX_SID_SIZE;
@@ -34,16 +35,10 @@ Sid WellKnownSid(WELL_KNOWN_SID_TYPE type) {
     return sid;
 }
 
-Sid TokenUserSid() {
+Sid OwnUserSid() {
     UniqueHandle token;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) return Sid();
-    DWORD size = 0;
-    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    std::vector<unsigned char> info(size ? size : 1);
-    if (!::GetTokenInformation(token.get(), TokenUser, info.data(), size, &size)) return Sid();
-    PSID sid = reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid;
-    const unsigned char* bytes = static_cast<const unsigned char*>(sid);
-    return Sid(bytes, bytes + ::GetLengthSid(sid));
+    return TokenUserSid(token.get());
 }
 
 // Who may write a run folder: Administrators and SYSTEM, and the tool's own user where its token
@@ -58,7 +53,7 @@ std::vector<Sid> FolderWriters(bool withUser = false) {
     writers.push_back(std::move(admins));
     writers.push_back(std::move(system));
     if (!member || withUser) {
-        Sid user = TokenUserSid();
+        Sid user = OwnUserSid();
         if (user.empty()) return {};
         writers.push_back(std::move(user));
     }
