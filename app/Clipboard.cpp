@@ -1,7 +1,9 @@
 #include "app/Clipboard.h"
 
-#include <cstring>
+#include <cwchar>
+#include <string>
 
+#include "base/ReportCodePage.h"
 #include "base/Scoped.h"
 
 namespace rk {
@@ -11,10 +13,12 @@ ClipboardView ReadClipboard(HWND owner) {
     if (!::OpenClipboard(owner)) return view;
     auto close = MakeScopeExit([] { ::CloseClipboard(); });
     view.opened = true;
-    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
-        if (const char* text = static_cast<const char*>(::GlobalLock(data))) {
+    // UTF-16, which the control puts there itself: CF_TEXT is made from it in the code page of
+    // the keyboard's language, which need not be the report's.
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* text = static_cast<const wchar_t*>(::GlobalLock(data))) {
             view.hasText = true;
-            view.text.assign(text, strnlen(text, ::GlobalSize(data)));
+            view.text = ReportBytes(std::wstring(text, wcsnlen(text, ::GlobalSize(data) / sizeof(wchar_t))));
             ::GlobalUnlock(data);
         }
     }

@@ -6,7 +6,7 @@
 
 namespace rk {
 
-// What the clipboard holds as CF_TEXT, read with `owner` as the opening window.
+// What the clipboard holds as text, as report bytes, read with `owner` as the opening window.
 ClipboardView ReadClipboard(HWND owner);
 
 // Leaves the clipboard empty, when it can be opened.

@@ -32,8 +32,8 @@ std::wstring ChosenSavePath(const wchar_t* buffer, size_t bufferSize, uint16_t f
 // What the clipboard was found to hold after the copy.
 struct ClipboardView {
     bool opened;      // the clipboard could be opened for reading
-    bool hasText;     // it offers CF_TEXT
-    AnsiString text;  // that text, when it does
+    bool hasText;     // it offers text
+    AnsiString text;  // that text as report bytes, when it does
 };
 
 // The copy worked only when the clipboard holds the report: the same text once line ends are made

@@ -9,6 +9,7 @@
 
 #include "app/ReportDialog.h"
 #include "base/SystemLibrary.h"
+#include "ui/ReportEdit.h"
 
 namespace rk {
 
@@ -16,9 +17,9 @@ bool ReportApp::InitInstance() {
     std::setlocale(LC_ALL, "chs");
     // MFC's control container and 3D look have no counterpart in plain user32: nothing to do.
     ::OleInitialize(nullptr);
-    // The main dialog's template needs the "RICHEDIT" class, loaded for the process, and the
+    // The main dialog's template needs the rich edit class, loaded for the process, and the
     // common controls' progress bar, registered before the template is created.
-    LoadSystemLibrary("riched32.dll");
+    LoadSystemLibrary(ReportEdit::kLibrary);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     {

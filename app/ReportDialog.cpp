@@ -49,9 +49,6 @@ int ProgressCount(WPARAM claimed, int finished, int shown, int total) {
 using SaveDialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
 LateBinding g_saveDialog("comdlg32.dll", "GetSaveFileNameW");
 
-// More than any report holds (each cut tool's output is kept up to 1 MiB).
-constexpr LPARAM kReportTextLimit = 0x7FFFFFFE;
-
 }  // namespace
 
 ReportDialog::ReportDialog(HWND owner)
@@ -61,7 +58,7 @@ bool ReportDialog::OnInit() {
     m_reportEdit.Attach(GetItem(IDC_REPORT_EDIT));
     // A rich edit holds 32,767 characters unless told otherwise, and on Windows an insert past
     // that is cut: the engine alone may write a megabyte, and a diagnosis adds as much.
-    m_reportEdit.SendMsg(EM_EXLIMITTEXT, 0, kReportTextLimit);
+    m_reportEdit.RaiseLimit();
     m_progress.Attach(GetItem(IDC_NET_PROGRESS));
     m_progress.SendMsg(PBM_SETRANGE32, 0, kProbeThreadCount);
     AddAboutToSystemMenu();
@@ -100,10 +97,9 @@ void ReportDialog::AddAboutToSystemMenu() {
 
 void ReportDialog::ShowReport() {
     // The control is empty here, so replacing the whole selection leaves exactly the report.
-    LRESULT length = m_reportEdit.SendMsg(WM_GETTEXTLENGTH);
-    CHARRANGE range = {0, static_cast<LONG>(length)};
-    m_reportEdit.SendMsg(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    m_reportEdit.SendMsg(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(m_reportText.c_str()));
+    CHARRANGE all = {0, -1};
+    m_reportEdit.SendMsg(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    m_reportEdit.ReplaceSelection(m_reportText);
     m_initialText = m_reportEdit.GetText();
 }
 
@@ -298,8 +294,8 @@ void ReportDialog::OnNetDiagnosisDone() {
     ReportMessageBox(m_hwnd, run->inTime ? kDoneBoxText : kTimedOutBoxText, kBoxCaption, 0);
     // A second diagnosis replaces the first. Some versions of the control take WM_SETTEXT's
     // length as their limit: the limit is set again.
-    m_reportEdit.SendMsg(EM_EXLIMITTEXT, 0, kReportTextLimit);
-    m_reportEdit.SetText((m_initialText + run->text).c_str());
+    m_reportEdit.RaiseLimit();
+    m_reportEdit.SetText(m_initialText + run->text);
     m_progress.Show(SW_HIDE);
     LockButtons(false);
 }

@@ -3,6 +3,7 @@
 
 #include "base/AnsiString.h"
 #include "ui/Dialog.h"
+#include "ui/ReportEdit.h"
 
 namespace rk {
 
@@ -41,7 +42,7 @@ private:
 
     AnsiString m_reportText;  // the start-up worker's report, once it has finished
     bool m_withoutReport = false;  // ended before the worker finished: never shown
-    Window m_reportEdit;
+    ReportEdit m_reportEdit;
     Window m_progress;
     int m_progressShown = 0;  // probes the bar shows as finished
     HICON m_icon;

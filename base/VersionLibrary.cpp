@@ -6,22 +6,22 @@ namespace rk {
 
 namespace {
 
-using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
 using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 
-LateBinding g_size("version.dll", "GetFileVersionInfoSizeA");
-LateBinding g_info("version.dll", "GetFileVersionInfoA");
+LateBinding g_size("version.dll", "GetFileVersionInfoSizeW");
+LateBinding g_info("version.dll", "GetFileVersionInfoW");
 LateBinding g_query("version.dll", "VerQueryValueA");
 
 }  // namespace
 
-DWORD VersionInfoSize(const char* path, DWORD* handle) {
+DWORD VersionInfoSize(const wchar_t* path, DWORD* handle) {
     const SizeFn size = g_size.Get<SizeFn>();
     return size ? size(path, handle) : 0;
 }
 
-bool VersionInfo(const char* path, DWORD size, void* data) {
+bool VersionInfo(const wchar_t* path, DWORD size, void* data) {
     const InfoFn info = g_info.Get<InfoFn>();
     return info && info(path, 0, size, data);
 }

@@ -7,8 +7,10 @@
 
 namespace rk {
 
-DWORD VersionInfoSize(const char* path, DWORD* handle);
-bool VersionInfo(const char* path, DWORD size, void* data);
+// The block is the file's resource as it lies there, whichever way the path was given; a value
+// asked for through VersionQuery comes back in the system's ANSI code page.
+DWORD VersionInfoSize(const wchar_t* path, DWORD* handle);
+bool VersionInfo(const wchar_t* path, DWORD size, void* data);
 bool VersionQuery(const void* block, const char* subBlock, void** value, UINT* length);
 
 }  // namespace rk

@@ -18,8 +18,8 @@ INT_PTR CALLBACK BareProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    // The template's "RICHEDIT" class, as the tool loads it.
-    ::LoadLibraryA("riched32.dll");
+    // The template's rich edit class, as the tool loads it.
+    ::LoadLibraryA("riched20.dll");
     ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, &BareProc, 0);
     return 0;
 }

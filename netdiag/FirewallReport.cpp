@@ -4,9 +4,11 @@
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/ReportCodePage.h"
 #include "base/Scoped.h"
 #include "base/VersionLibrary.h"
 #include "base/VersionText.h"
@@ -130,9 +132,8 @@ void NetDiagnostics::AppendFirewallState(SlotWriter& result, ServiceQuery query,
     result.Append("\r\n");
 }
 
-bool NetDiagnostics::GetCompanyName(const char* path, AnsiString& company) {
+bool NetDiagnostics::GetCompanyName(const wchar_t* path, AnsiString& company) {
     DWORD ignored = 0;
-    if (VersionInfoSize(path, &ignored) == 0) return false;
     const DWORD size = VersionInfoSize(path, &ignored);
     if (size == 0) return false;
     std::vector<char> block(size);  // zero-filled: an unterminated value still ends inside it
@@ -163,28 +164,33 @@ bool NetDiagnostics::FindFirewallProcess(const char* name, SlotWriter& result) {
     bool found = false;
     UniqueFile processes(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!processes) return false;
-    PROCESSENTRY32 process;
+    // Names and paths in UTF-16: a firewall under a folder outside the system's code page is still
+    // found, and its path reaches the report in the report's code page.
+    const std::wstring wideName(name, name + std::strlen(name));  // ASCII
+    PROCESSENTRY32W process;
     process.dwSize = sizeof(process);
-    if (!::Process32First(processes.get(), &process)) return false;
+    if (!::Process32FirstW(processes.get(), &process)) return false;
     do {
-        if (_stricmp(process.szExeFile, name) != 0) continue;
+        if (_wcsicmp(process.szExeFile, wideName.c_str()) != 0) continue;
         UniqueFile modules(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process.th32ProcessID));
         if (modules) {
-            MODULEENTRY32 module;
+            MODULEENTRY32W module;
             module.dwSize = sizeof(module);
-            for (BOOL more = ::Module32First(modules.get(), &module); more; more = ::Module32Next(modules.get(), &module)) {
-                if (!::StrStrIA(module.szExePath, name)) continue;
+            for (BOOL more = ::Module32FirstW(modules.get(), &module); more;
+                 more = ::Module32NextW(modules.get(), &module)) {
+                if (!::StrStrIW(module.szExePath, wideName.c_str())) continue;
                 found = true;
+                const AnsiString path = ReportBytes(module.szExePath);
                 AnsiString company;
                 if (GetCompanyName(module.szExePath, company)) {
-                    result.Append(FirewallProcessLine(module.szExePath, company.c_str()));
+                    result.Append(FirewallProcessLine(path.c_str(), company.c_str()));
                     return true;
                 }
-                result.Append(FirewallProcessLine(module.szExePath, nullptr));
+                result.Append(FirewallProcessLine(path.c_str(), nullptr));
             }
         }
         if (!found) result.Append(FirewallProcessLine(name, nullptr));
-    } while (::Process32Next(processes.get(), &process));
+    } while (::Process32NextW(processes.get(), &process));
     return false;
 }
 

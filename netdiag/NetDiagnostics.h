@@ -69,7 +69,7 @@ struct NetDiagnostics {
     static SC_HANDLE OpenFirewallService(const char* name);
     static bool IsFirewallPolicyEnabled();
     static bool FindFirewallProcess(const char* name, SlotWriter& result);
-    static bool GetCompanyName(const char* path, AnsiString& company);
+    static bool GetCompanyName(const wchar_t* path, AnsiString& company);
     static const char* const kKnownFirewallProcesses[22];
 };
 

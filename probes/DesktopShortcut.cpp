@@ -6,6 +6,7 @@
 
 #include "base/DesktopUser.h"
 #include "base/Handle.h"
+#include "base/ReportCodePage.h"
 #include "base/Scoped.h"
 #include "probes/BoundedText.h"
 #include "probes/SystemProbes.h"
@@ -14,7 +15,7 @@ namespace rk {
 namespace {
 
 const CLSID kClsidShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kIidShellLinkA = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID kIidShellLinkW = {0x000214F9, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const IID kIidPersistFile = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr DWORD kLoadMode = 1;  // STGM_WRITE
 constexpr DWORD kGetPathFlags = 2;  // SLGP_UNCPRIORITY
@@ -43,16 +44,17 @@ bool GetDesktopShortcutTarget(char* target, uint32_t capacity) {
 
     ComApartment com;
     // Declared after the apartment, so released before it: the file interface first, then the link.
-    ComPtr<IShellLinkA> link;
-    if (FAILED(::CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkA, link.put())))
+    ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW, link.put())))
         return false;
     ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(kIidPersistFile, file.put()))) return false;
 
     if (file->Load(path.c_str(), kLoadMode) != S_OK) return false;
-    char linkTarget[MAX_PATH] = {};
+    wchar_t linkTarget[MAX_PATH] = {};
     if (link->GetPath(linkTarget, MAX_PATH, nullptr, kGetPathFlags) != S_OK) return false;
-    BoundedCopy(target, capacity, linkTarget);
+    // The report's own bytes, '?' for what code page 936 lacks.
+    BoundedCopy(target, capacity, ReportBytes(linkTarget).c_str());
     return true;
 }
 

@@ -6,16 +6,16 @@
 
 namespace rk {
 
-bool IsImageInfected(const char* path) {
-    if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return true;
-    UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+bool IsImageInfected(const wchar_t* path) {
+    if (::GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return true;
+    UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
     if (!file) return true;
     DWORD size = ::GetFileSize(file.get(), nullptr);
     if (size > kMaxExaminedImageSize) return true;
     // An empty file cannot be mapped.
     if (size == 0) return true;
-    UniqueHandle mapping(::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    UniqueHandle mapping(::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     file.reset();
     if (!mapping) return true;
     UniqueView view(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));

@@ -10,6 +10,6 @@ constexpr uint32_t kMaxExaminedImageSize = 102400;
 
 // True when the file looks infected, false when it looks clean. Files that cannot be read or mapped,
 // or are larger than kMaxExaminedImageSize, look infected. The mapped bytes go to ExamineImage.
-bool IsImageInfected(const char* path);
+bool IsImageInfected(const wchar_t* path);
 
 }  // namespace rk

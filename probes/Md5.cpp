@@ -12,10 +12,10 @@ constexpr uint32_t kReadChunk = 4096;
 
 }  // namespace
 
-bool ComputeFileMd5(const char* path, uint8_t digest[16]) {
+bool ComputeFileMd5(const wchar_t* path, uint8_t digest[16]) {
     UniqueBlock<char> chunk = AllocateBlock<char>(kReadChunk);
     if (!chunk) return false;
-    UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     Md5 md5;

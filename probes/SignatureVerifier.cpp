@@ -195,16 +195,7 @@ void FormatMemberTag(const BYTE* hash, DWORD length, wchar_t* tag) {
 
 void ReleaseCatalogAdmin(HANDLE context) { WinTrustBinding::Instance().releaseContext(context, 0); }
 
-bool SignatureVerifier::Verify(const char* path) {
-    size_t n = std::strlen(path);
-    UniqueBlock<wchar_t> wide = AllocateBlock<wchar_t>((n + 2) * sizeof(wchar_t));
-    if (!wide) return false;
-    if (::MultiByteToWideChar(CP_ACP, 0, path, static_cast<int>(n + 1), wide.get(), static_cast<int>(n + 2)) == 0)
-        return false;
-    return VerifyWide(wide.get());
-}
-
-bool SignatureVerifier::VerifyWide(const wchar_t* path) {
+bool SignatureVerifier::Verify(const wchar_t* path) {
     if (!BindWinTrust()) return false;
     WinTrustBinding& b = WinTrustBinding::Instance();
     if (!m_context) {

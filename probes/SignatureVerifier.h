@@ -71,9 +71,7 @@ public:
     SignatureVerifier(const SignatureVerifier&) = delete;
     SignatureVerifier& operator=(const SignatureVerifier&) = delete;
 
-    // path is ANSI text in the system's code page.
-    bool Verify(const char* path);
-    bool VerifyWide(const wchar_t* path);
+    bool Verify(const wchar_t* path);
     LONG VerifyEmbedded(const wchar_t* path);
     // The catalog hash of an open file in a LocalAlloc block; false with an empty block and 0.
     // context is the one the SHA-256 hash is computed in; SHA-1 needs none.

@@ -17,7 +17,7 @@ void AppendProbeSections(char* text, uint32_t size);
 bool AppendUserinitFacts(char* text, uint32_t size);
 
 // Gathers what the report tells about one file. False only when facts is null.
-bool GatherFileFacts(const char* path, FileFacts* facts);
+bool GatherFileFacts(const wchar_t* path, FileFacts* facts);
 
 // The target of the suite's shortcut on the current user's desktop; false when there is none
 // or it cannot be resolved.

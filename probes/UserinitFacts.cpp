@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstring>
+#include <string>
 
 #include "base/VersionText.h"
 #include "probes/BoundedText.h"
@@ -38,13 +39,13 @@ bool RunsUnderWow64() {
 // The userinit.exe that logs users on. Under WoW64, system32 is sent to the 32-bit copy in
 // SysWOW64, and only Sysnative names the real one. The redirection stays on for the thread: the
 // signature check loads DLLs.
-void UserinitPath(char (&path)[MAX_PATH]) {
-    ::GetWindowsDirectoryA(path, MAX_PATH);
-    char native[MAX_PATH] = {};
-    BoundedAppend(native, MAX_PATH, path);
-    BoundedAppend(native, MAX_PATH, "\\Sysnative");
-    const bool useNative = RunsUnderWow64() && ::PathIsDirectoryA(native);
-    BoundedAppend(path, MAX_PATH, useNative ? "\\Sysnative\\userinit.exe" : "\\system32\\userinit.exe");
+std::wstring UserinitPath() {
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = ::GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    const std::wstring native = std::wstring(windows) + L"\\Sysnative";
+    const bool useNative = RunsUnderWow64() && ::PathIsDirectoryW(native.c_str());
+    return (useNative ? native : std::wstring(windows) + L"\\system32") + L"\\userinit.exe";
 }
 
 }  // namespace
@@ -59,13 +60,13 @@ void FormatFactLines(const FileFacts& facts, char* block, uint32_t capacity) {
     FormatAtEnd(block, capacity, "是否签名: %s\r\n", facts.signedFile ? "是" : "否!!!!!");
 }
 
-bool GatherFileFacts(const char* path, FileFacts* facts) {
+bool GatherFileFacts(const wchar_t* path, FileFacts* facts) {
     if (!facts) return false;
     facts->infected = IsImageInfected(path);
     ComputeFileMd5(path, facts->md5);
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     std::memset(&attributes, 0, sizeof attributes);
-    ::GetFileAttributesExA(path, GetFileExInfoStandard, &attributes);
+    ::GetFileAttributesExW(path, GetFileExInfoStandard, &attributes);
     facts->size = static_cast<int32_t>(attributes.nFileSizeLow);
     {
         VersionInfoReader reader;
@@ -81,12 +82,11 @@ bool GatherFileFacts(const char* path, FileFacts* facts) {
 }
 
 bool AppendUserinitFacts(char* text, uint32_t size) {
-    char path[MAX_PATH] = {};
-    UserinitPath(path);
+    const std::wstring path = UserinitPath();
     FileFacts facts;
     std::memset(&facts, 0, sizeof facts);
-    if (!::PathFileExistsA(path)) return false;
-    if (!GatherFileFacts(path, &facts)) return false;
+    if (path.empty() || !::PathFileExistsW(path.c_str())) return false;
+    if (!GatherFileFacts(path.c_str(), &facts)) return false;
     char block[kFactBlockSize] = {};
     FormatFactLines(facts, block, sizeof block);
     if (size <= kBoundedMaxCapacity) BoundedAppend(text, size, block);

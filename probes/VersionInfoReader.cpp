@@ -8,7 +8,7 @@
 
 namespace rk {
 
-bool VersionInfoReader::Load(const char* path) {
+bool VersionInfoReader::Load(const wchar_t* path) {
     DWORD handle = 0;
     DWORD size = VersionInfoSize(path, &handle);
     if (size == 0) return false;

@@ -16,7 +16,7 @@ public:
     VersionInfoReader& operator=(const VersionInfoReader&) = delete;
 
     // True when the resource was read and its first translation found.
-    bool Load(const char* path);
+    bool Load(const wchar_t* path);
     // The FileVersion text of the first translation's table; the text lives in the reader's
     // block until the next Load or the reader's end. Ask only after a Load that returned true.
     bool GetFileVersion(char** value, UINT* length);

@@ -42,13 +42,19 @@ elif [ -n "${NEED_UPDATE:-}" ]; then
   $SUDO apt-get update -q
 fi
 
-# Wine reports ANSI code page 936 only when the zh_CN locale exists.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
-  $SUDO sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen
-fi
-locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$' || fail "the zh_CN.UTF-8 locale could not be generated"
+# Wine reports ANSI code page 936 only when the zh_CN locale exists; the tests of a Western
+# Windows (code page 1252) need en_US.
+for loc in zh_CN en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf8\$"; then
+    $SUDO sed -i "s/^# *$loc.UTF-8 UTF-8/$loc.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    need_locale_gen=1
+  fi
+done
+[ -z "${need_locale_gen:-}" ] || $SUDO locale-gen
+for loc in zh_CN en_US; do
+  locale -a 2>/dev/null | grep -qi "^$loc\.utf8\$" || fail "the $loc.UTF-8 locale could not be generated"
+done
 # Only 64-bit Wine is needed on every host: the x64 test build always runs.
 [ -x /usr/lib/wine/wine64 ] || fail "64-bit Wine (/usr/lib/wine/wine64) is missing after the install"
 echo "setup: done"

@@ -28,12 +28,9 @@ public:
     }
     HWND GetItem(int id) const { return ::GetDlgItem(m_hwnd, id); }
     BOOL EnableItem(int id, bool enable) const { return ::EnableWindow(GetItem(id), enable); }
-    // The report control is an ANSI window: its text goes in and comes out as the report's bytes.
-    BOOL SetText(const char* text) const { return ::SetWindowTextA(m_hwnd, text); }
-    // Every other text is the tool's own in code page 936, shown through UTF-16 so that it reads
-    // right whatever the system's code page is.
+    // The tool's own texts are code page 936, shown through UTF-16 so that they read right
+    // whatever the system's code page is.
     BOOL SetItemText(int id, const char* text) const { return ::SetDlgItemTextW(m_hwnd, id, ReportWide(text).c_str()); }
-    AnsiString GetText() const;
     bool IsIconic() const { return ::IsIconic(m_hwnd) != FALSE; }
     BOOL Show(int command) const { return ::ShowWindow(m_hwnd, command); }
 

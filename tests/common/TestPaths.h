@@ -10,6 +10,13 @@
 
 namespace rk_test {
 
+// A path of the tests (the system's code page) as the product's UTF-16 paths.
+inline std::wstring Wide(const std::string& path) {
+    std::wstring wide(path.size(), L'\0');
+    wide.resize(::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], static_cast<int>(wide.size())));
+    return wide;
+}
+
 // The folder of this test program, with a trailing backslash.
 inline std::string ExeFolder() {
     char path[MAX_PATH] = {};

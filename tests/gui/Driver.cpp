@@ -82,6 +82,13 @@ std::string ClassOf(HWND hwnd) {
     return name;
 }
 
+std::string Cp936(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size : 0, '\0');
+    if (size > 0) ::WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
+    return bytes;
+}
+
 bool HandledPosted(HWND dialog) {
     // The marker: a default button id no control has, which the dialog manager keeps and answers.
     DWORD_PTR before = 0, now = 0;
@@ -95,21 +102,20 @@ bool HandledPosted(HWND dialog) {
 }
 
 std::string TextOf(HWND hwnd) {
-    // Across processes a rich edit control reports a length of 0; grow until the text fits.
+    // Read in UTF-16 and given as code page 936, whatever the prefix's code page: the texts the
+    // tests expect are the tool's own. Across processes a rich edit control reports a length of
+    // 0; grow until the text fits.
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return std::string();
-    size_t capacity = length * 2 + 2 < 4096 ? 4096 : length * 2 + 2;
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return std::string();
+    size_t capacity = length + 2 < 4096 ? 4096 : length + 2;
     for (;;) {
-        std::string text(capacity, '\0');
+        std::wstring text(capacity, L'\0');
         DWORD_PTR got = 0;
-        if (!::SendMessageTimeoutA(hwnd, WM_GETTEXT, capacity, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
+        if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, capacity, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
                                    10000, &got))
             return std::string();
-        size_t n = strnlen(text.c_str(), capacity);
-        if (n + 1 < capacity) {
-            text.resize(n);
-            return text;
-        }
+        size_t n = wcsnlen(text.c_str(), capacity);
+        if (n + 1 < capacity) return Cp936(text.substr(0, n));
         capacity *= 2;
     }
 }
@@ -173,13 +179,13 @@ void Click(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
-std::string ClipboardText() {
+std::string ClipboardText(UINT format) {
     std::string text;
     // Another program may hold the clipboard for a moment.
     if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return text;
-    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(::GlobalLock(data))) {
-            text = p;
+    if (HANDLE data = ::GetClipboardData(format)) {
+        if (const void* p = ::GlobalLock(data)) {
+            text = format == CF_UNICODETEXT ? Cp936(static_cast<const wchar_t*>(p)) : static_cast<const char*>(p);
             ::GlobalUnlock(data);
         }
     }

@@ -42,7 +42,8 @@ bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs = kWaitMs);
 // Top-level windows of a process.
 std::vector<HWND> TopLevelWindows(DWORD pid);
 std::string ClassOf(HWND hwnd);
-std::string TextOf(HWND hwnd);  // WM_GETTEXT, works across processes
+std::string TextOf(HWND hwnd);  // WM_GETTEXT in UTF-16 as code page 936, across processes
+std::string Cp936(const std::wstring& text);
 bool IsDialog(HWND hwnd);
 
 // The main window: a visible dialog of the process holding the report control.
@@ -70,7 +71,8 @@ void Click(HWND dialog, int id);
 // before it. A sent message would not do: a thread serves those before the posted ones.
 bool HandledPosted(HWND dialog);
 
-std::string ClipboardText();
+// CF_TEXT as it is, or CF_UNICODETEXT as code page 936.
+std::string ClipboardText(UINT format = CF_TEXT);
 bool SetClipboardText(const std::string& text);
 // Empty when the process's modules cannot be listed: compare with true or false.
 std::optional<bool> ModuleLoaded(DWORD pid, const char* moduleName);

@@ -79,7 +79,7 @@ TEST_CASE("with the sample engine the main window shows its report") {
     CHECK(ItemText(tool.main, IDC_NET_DIAG) == "网络诊断(无法升级请诊断)");
     CHECK(ItemText(tool.main, IDCANCEL) == "退出");
     HWND edit = ::GetDlgItem(tool.main, IDC_REPORT_EDIT);
-    CHECK(ClassOf(edit) == "RICHEDIT");
+    CHECK(ClassOf(edit) == "RichEdit20W");
     CHECK((::GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) != 0);
     // The engine is freed once the run is over.
     CHECK(WaitUntil([&] { return ModuleLoaded(tool.process.Pid(), "check.dll") == false; }));

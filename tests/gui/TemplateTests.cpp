@@ -136,7 +136,7 @@ TEST_CASE("the main window's template") {
         ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
     CheckControls(main, {{IDOK, L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP},
                          {IDCANCEL, L"Button", BS_PUSHBUTTON | WS_TABSTOP},
-                         {IDC_REPORT_EDIT, L"RICHEDIT", edit},
+                         {IDC_REPORT_EDIT, L"RichEdit20W", edit},
                          {IDC_NET_DIAG, L"Button", BS_PUSHBUTTON | WS_TABSTOP},
                          {IDC_STATUS_TEXT, L"Static", SS_CENTER | WS_GROUP},
                          {IDC_SAVE, L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP},

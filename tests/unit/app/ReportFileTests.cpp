@@ -53,12 +53,6 @@ BOOL WriteBesideScanner(HANDLE file, const void* data, DWORD size, DWORD* writte
     return ::WriteFile(file, data, size, written, nullptr);
 }
 
-std::wstring Wide(const std::string& ansi) {
-    wchar_t wide[MAX_PATH] = {};
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, MAX_PATH);
-    return wide;
-}
-
 // The tests name their files in the ANSI code page (936 here); the tool's paths are UTF-16.
 bool WriteReportFile(const std::string& path, const std::string& text, FileWriter writer = &WriteWholeBuffer,
                      TemporaryNamer makeTemporary = &::GetTempFileNameW) {

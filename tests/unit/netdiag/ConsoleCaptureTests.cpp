@@ -28,8 +28,6 @@ namespace {
 const char kPingHeader[] = "[ping 命令信息]\r\n";
 const AnsiString kFailed = AnsiString("[emit]\r\n") + kSeparator;
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 struct Ping {
     const char* host;
     SlotWriter out;

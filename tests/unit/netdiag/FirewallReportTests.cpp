@@ -202,11 +202,11 @@ TEST_CASE("the firewall service is chosen by Windows version") {
 
 TEST_CASE("company name from a version resource") {
     AnsiString company = "unchanged";
-    CHECK(NetDiagnostics::GetCompanyName((ExeFolder() + "company\\KPFW32.EXE").c_str(), company));
+    CHECK(NetDiagnostics::GetCompanyName(Wide(ExeFolder() + "company\\KPFW32.EXE").c_str(), company));
     CHECK(company == "测试防火墙公司");
     company = "unchanged";
-    CHECK_FALSE(NetDiagnostics::GetCompanyName((ExeFolder() + "plain\\KPFW32.EXE").c_str(), company));
-    CHECK_FALSE(NetDiagnostics::GetCompanyName((ExeFolder() + "no such file.exe").c_str(), company));
+    CHECK_FALSE(NetDiagnostics::GetCompanyName(Wide(ExeFolder() + "plain\\KPFW32.EXE").c_str(), company));
+    CHECK_FALSE(NetDiagnostics::GetCompanyName(Wide(ExeFolder() + "no such file.exe").c_str(), company));
     CHECK(company == "unchanged");
 }
 

@@ -146,10 +146,10 @@ TEST_CASE("IsImageInfected maps only readable files up to 100 KiB") {
         CHECK(IsImageInfected(ten.path()) == 1);
         CHECK(IsImageInfected(empty.path()) == 1);
         CHECK(IsImageInfected(huge.path()) == 0);
-        CHECK(IsImageInfected("rk_no_such_file.exe") == 1);
+        CHECK(IsImageInfected(L"rk_no_such_file.exe") == 1);
 
         TestFile locked("rk_locked.exe", BuildImage(".text", 0x60000020, {"kernel32.dll"}));
-        HANDLE h = ::CreateFileA(locked.path(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h = ::CreateFileW(locked.path(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         REQUIRE(h != INVALID_HANDLE_VALUE);
         CHECK(IsImageInfected(locked.path()) == 1);
         ::CloseHandle(h);

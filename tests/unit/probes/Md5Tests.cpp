@@ -82,7 +82,7 @@ TEST_CASE("ComputeFileMd5 reads the whole file") {
     SUBCASE("a file that cannot be opened leaves the digest alone") {
         uint8_t digest[16];
         std::memset(digest, 0xAB, sizeof digest);
-        CHECK(ComputeFileMd5("rk_no_such_file.bin", digest) == 0);
+        CHECK(ComputeFileMd5(L"rk_no_such_file.bin", digest) == 0);
         CHECK(Hex(digest) == "ABABABABABABABABABABABABABABABAB");
     }
 }
@@ -115,7 +115,7 @@ TEST_CASE("the fact lines lay out the gathered facts") {
 TEST_CASE("an unreadable file shows 32 zeros as its digest") {
     TestFile locked("rk_unreadable.exe", std::vector<uint8_t>(64, 'x'));
     REQUIRE(locked.ok());
-    HANDLE h = ::CreateFileA(locked.path(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = ::CreateFileW(locked.path(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     REQUIRE(h != INVALID_HANDLE_VALUE);
     FileFacts facts;
     std::memset(&facts, 0, sizeof facts);

@@ -33,7 +33,7 @@ struct DesktopFolder {
 // The small test programs are unsigned.
 std::string ExpectedFacts(const std::string& file, const char* version) {
     uint8_t digest[16] = {};
-    REQUIRE(ComputeFileMd5(file.c_str(), digest) == 1);
+    REQUIRE(ComputeFileMd5(Wide(file).c_str(), digest) == 1);
     char hex[33];
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     REQUIRE(::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data));

@@ -245,7 +245,7 @@ TEST_CASE("signature routes") {
         CHECK(g.hashes == 1);
         DWORD length = 9;
         UniqueLocal hash(::LocalAlloc(LMEM_ZEROINIT, 4));
-        UniqueFile open(::CreateFileA(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueFile open(::CreateFileW(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         CHECK_FALSE(verifier.HashFile(open.get(), CatalogHash::Sha1, nullptr, &length, hash));
         CHECK(length == 0);
         CHECK_FALSE(hash);
@@ -254,7 +254,7 @@ TEST_CASE("signature routes") {
         g.trustResult = -1;
         g.catalog = reinterpret_cast<HANDLE>(0x77);
         SignatureVerifier verifier;
-        CHECK_FALSE(verifier.Verify("rk_no_such_file.exe"));
+        CHECK_FALSE(verifier.Verify(L"rk_no_such_file.exe"));
         CHECK(g.hashes == 0);
     }
     SUBCASE("without a context every file is unsigned") {

@@ -12,7 +12,8 @@ namespace rk_test {
 
 class TestFile {
 public:
-    TestFile(const std::string& name, const void* data, size_t size) : m_name(ExeFolder() + name) {
+    TestFile(const std::string& name, const void* data, size_t size)
+        : m_name(ExeFolder() + name), m_wide(Wide(m_name)) {
         ::DeleteFileA(m_name.c_str());
         HANDLE h = ::CreateFileA(m_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE) return;
@@ -26,10 +27,11 @@ public:
     TestFile(const TestFile&) = delete;
     TestFile& operator=(const TestFile&) = delete;
     bool ok() const { return m_ok; }
-    const char* path() const { return m_name.c_str(); }
+    const wchar_t* path() const { return m_wide.c_str(); }
 
 private:
     std::string m_name;
+    std::wstring m_wide;
     bool m_ok = false;
 };
 

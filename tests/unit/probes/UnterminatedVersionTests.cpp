@@ -15,7 +15,7 @@ using namespace rk;
 
 namespace {
 
-const std::string kProgram = rk_test::ExeFolder() + "rk_unterminated_version.exe";
+const std::wstring kProgram = rk_test::Wide(rk_test::ExeFolder() + "rk_unterminated_version.exe");
 const char kVersion[] = "９．８．７．６";  // 14 bytes in code page 936, as in UTF-16
 
 }  // namespace

@@ -10,7 +10,7 @@ using namespace rk;
 
 namespace {
 // The small programs lie beside this test.
-std::string Beside(const char* name) { return rk_test::ExeFolder() + name; }
+std::wstring Beside(const char* name) { return rk_test::Wide(rk_test::ExeFolder() + name); }
 }  // namespace
 
 TEST_CASE("the FileVersion of the first translation") {
@@ -29,10 +29,10 @@ TEST_CASE("the FileVersion of the first translation") {
         CHECK(std::string(value) == "5.1.2600.5512 (xpsp.080413-2105)");
     }
     SUBCASE("no version resource") {
-        REQUIRE(::GetFileAttributesA(Beside("rk_plain.exe").c_str()) != INVALID_FILE_ATTRIBUTES);
+        REQUIRE(::GetFileAttributesW(Beside("rk_plain.exe").c_str()) != INVALID_FILE_ATTRIBUTES);
         VersionInfoReader reader;
         CHECK_FALSE(reader.Load(Beside("rk_plain.exe").c_str()));
-        CHECK_FALSE(reader.Load("rk_no_such_file.exe"));
+        CHECK_FALSE(reader.Load(L"rk_no_such_file.exe"));
         char* value = nullptr;
         UINT length = 0;
         CHECK_FALSE(reader.GetFileVersion(&value, &length));
