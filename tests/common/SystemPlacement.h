@@ -109,27 +109,28 @@ struct PlacedUserinit {
     explicit PlacedUserinit(const char* source) { REQUIRE(::CopyFileA(source, earlier.path.c_str(), FALSE)); }
 };
 
+// A shortcut to target (ASCII) saved at the UTF-16 path at.
+inline void SaveShortcut(const std::wstring& at, const char* target) {
+    REQUIRE(SUCCEEDED(::CoInitialize(nullptr)));
+    IShellLinkA* link = nullptr;
+    REQUIRE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                         reinterpret_cast<void**>(&link))));
+    link->SetPath(target);
+    IPersistFile* file = nullptr;
+    HRESULT hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(hr)) {
+        hr = file->Save(at.c_str(), TRUE);
+        file->Release();
+    }
+    link->Release();
+    ::CoUninitialize();
+    REQUIRE(SUCCEEDED(hr));
+}
+
 struct DesktopLink {
     SetAside earlier{DesktopLinkPath()};
     std::string path = earlier.path;
-    explicit DesktopLink(const char* target) {
-        REQUIRE(SUCCEEDED(::CoInitialize(nullptr)));
-        IShellLinkA* link = nullptr;
-        REQUIRE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                             reinterpret_cast<void**>(&link))));
-        link->SetPath(target);
-        IPersistFile* file = nullptr;
-        HRESULT hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-        if (SUCCEEDED(hr)) {
-            wchar_t wide[MAX_PATH] = {};
-            ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-            hr = file->Save(wide, TRUE);
-            file->Release();
-        }
-        link->Release();
-        ::CoUninitialize();
-        REQUIRE(SUCCEEDED(hr));
-    }
+    explicit DesktopLink(const char* target) { SaveShortcut(Wide(path), target); }
 };
 
 }  // namespace rk_test

@@ -58,3 +58,21 @@ TEST_CASE("with userinit.exe and the shortcut the report holds both sections") {
     REQUIRE(report.size() > tail.size());
     CHECK(report.compare(report.size() - tail.size(), tail.size(), tail) == 0);
 }
+
+TEST_CASE("the shortcut is found on a desktop under a folder named outside the system's code page") {
+    // é is in code pages 1252 and 936 and is followed by a backslash; Hangul is in neither.
+    for (const wchar_t* name : {L"Jos\u00e9", L"\uD14C\uC2A4\uD2B8"}) {
+        const std::wstring user = std::wstring(L"C:\\users\\") + name, desktop = user + L"\\Desktop";
+        const KeyAside folders("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders");
+        ::CreateDirectoryW(user.c_str(), nullptr);
+        ::CreateDirectoryW(desktop.c_str(), nullptr);
+        REQUIRE(::SHSetValueW(HKEY_CURRENT_USER, Wide(folders.key).c_str(), L"Desktop", REG_SZ, desktop.c_str(),
+                              DWORD((desktop.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS);
+        SaveShortcut(desktop + L"\\Daveno.lnk", "C:\\windows\\notepad.exe");
+        const std::string report = StartupReport();
+        ::DeleteFileW((desktop + L"\\Daveno.lnk").c_str());
+        ::RemoveDirectoryW(desktop.c_str());
+        ::RemoveDirectoryW(user.c_str());
+        CHECK(EndsWith(report, std::string("[桌面快捷方式情况]\r\nC:\\windows\\notepad.exe") + kSeparator));
+    }
+}

@@ -140,9 +140,9 @@ TEST_CASE("the system menu ends in the About entry") {
     // The entry's text comes from the string table.
     HMODULE exe = ::LoadLibraryExA(Layout("none").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     REQUIRE(exe != nullptr);
-    char text[128] = {};
-    CHECK(::LoadStringA(exe, IDS_ABOUTBOX, text, sizeof text) > 0);
-    CHECK(std::string(text) == "关于 Rekkor(&A)...");
+    wchar_t text[128] = {};
+    CHECK(::LoadStringW(exe, IDS_ABOUTBOX, text, 128) > 0);
+    CHECK(Cp936(text) == "关于 Rekkor(&A)...");
     ::FreeLibrary(exe);
 
     // The menu cannot be read from another process here, so it is used as a user would: opened

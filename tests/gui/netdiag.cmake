@@ -54,3 +54,6 @@ add_custom_command(TARGET rk_test_gui_netdiag POST_BUILD
 add_dependencies(rk_test_gui_netdiag rk_e2e_loopback rk_e2e_loopback_short rk_e2e_loopback_held rk_e2e_nginx rk_e2e_sample rk_console_standin
                  rk_e2e_planted_dlls rk_versioned)
 rk_add_wine_test(NAME gui_netdiag TARGET rk_test_gui_netdiag GUI TEMP_FILES NGINX)
+# On a Western Windows (code page 1252): the wait text, the outcome box, the status line and the sections.
+rk_add_wine_test(NAME gui_netdiag_cp1252 TARGET rk_test_gui_netdiag GUI TEMP_FILES NGINX CP1252
+  ARGS "--test-case=a diagnosis locks the window*")

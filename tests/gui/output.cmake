@@ -8,3 +8,6 @@ target_compile_definitions(rk_test_gui_output PRIVATE
   RK_URL_RECORDER="${CMAKE_CURRENT_BINARY_DIR}/record-url.sh")
 add_dependencies(rk_test_gui_output rk_e2e_sample rk_e2e_none rk_e2e_only_getreport)
 rk_add_wine_test(NAME gui_output TARGET rk_test_gui_output GUI)
+# On a Western Windows (code page 1252): the copy and the save keep the report.
+rk_add_wine_test(NAME gui_output_cp1252 TARGET rk_test_gui_output GUI CP1252
+  ARGS "--test-case=the copy puts the whole report on the clipboard*,saving writes the control's text as it stands")

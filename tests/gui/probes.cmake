@@ -9,6 +9,10 @@ add_dependencies(rk_test_gui_probes rk_versioned rk_e2e_only_getreport)
 rk_add_wine_test(NAME gui_probes TARGET rk_test_gui_probes GUI
                  WRAPPER ${CMAKE_CURRENT_SOURCE_DIR}/sign-candidates.sh)
 
+# On a Western Windows (code page 1252): a desktop under a folder named in é or in Hangul.
+rk_add_wine_test(NAME gui_probes_cp1252 TARGET rk_test_gui_probes GUI CP1252
+                 ARGS "--test-case=the shortcut is found on a desktop*")
+
 if(RK_ARCH STREQUAL "i686")
   add_test(NAME i686.gui_wow64_userinit COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wow64-userinit.sh ${CMAKE_BINARY_DIR}
            $<TARGET_FILE:rk_driver> ${CMAKE_CURRENT_BINARY_DIR}/e2e/only_getreport/Rekkor.exe)
