@@ -7,7 +7,7 @@ namespace rk {
 namespace {
 
 UINT ReportCodePage() {
-    static const UINT page = ::IsValidCodePage(936) ? 936 : CP_ACP;
+    static const UINT page = ::IsValidCodePage(936) ? 936 : ::GetACP();
     return page;
 }
 
@@ -33,7 +33,7 @@ std::wstring ReportWide(const AnsiString& text) {
 
 AnsiString ReportBytesFromOem(const AnsiString& text) {
     const UINT oem = ::GetOEMCP();
-    if (text.empty() || oem == ReportCodePage() || (ReportCodePage() == CP_ACP && oem == ::GetACP())) return text;
+    if (text.empty() || oem == ReportCodePage()) return text;
     const int length = static_cast<int>(text.size());
     const int size = ::MultiByteToWideChar(oem, 0, text.data(), length, nullptr, 0);
     if (size <= 0) return text;
