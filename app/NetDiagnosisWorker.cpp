@@ -1,14 +1,10 @@
 #include "app/NetDiagnosisWorker.h"
 
-#include <memory>
-
 #include "app/WorkerPost.h"
 
 namespace rk {
 
-DWORD WINAPI NetDiagnosisThread(LPVOID param) {
-    const std::unique_ptr<std::shared_ptr<NetDiagnosisRun>> handed(static_cast<std::shared_ptr<NetDiagnosisRun>*>(param));
-    NetDiagnosisRun& run = **handed;
+void RunNetDiagnosis(NetDiagnosisRun& run) {
     // Whatever goes wrong, the window hears back: only the handler unlocks its buttons.
     try {
         NetDiagnostics record;
@@ -22,7 +18,6 @@ DWORD WINAPI NetDiagnosisThread(LPVOID param) {
     run.finished = true;
     // The message only says "look": the window takes the outcome from the run it keeps.
     PostCompletion(run.notify, kNetDiagnosisDone, 0, 0);
-    return 0;
 }
 
 }  // namespace rk

@@ -30,8 +30,8 @@ struct NetDiagnosisRun {
     std::atomic<int> probesFinished{0};  // as last posted in kNetDiagnosisProgress
 };
 
-// Its argument is a heap std::shared_ptr<NetDiagnosisRun>, which the worker takes over.
-DWORD WINAPI NetDiagnosisThread(LPVOID run);
+// The worker's whole work, on a thread of its own.
+void RunNetDiagnosis(NetDiagnosisRun& run);
 
 // What the diagnosis reaches: the product's hosts and addresses, or in a test build of the tool
 // (which links a targets source of its own) this machine under a short bound.

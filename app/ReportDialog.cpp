@@ -261,11 +261,8 @@ void ReportDialog::OnNetDiagnosis() {
     try {
         std::shared_ptr<NetDiagnosisRun> run = std::make_shared<NetDiagnosisRun>();
         run->notify = m_hwnd;
-        std::unique_ptr<std::shared_ptr<NetDiagnosisRun>> handed(new std::shared_ptr<NetDiagnosisRun>(run));
-        // Detached: the worker's end is its posted message, not its handle.
-        UniqueHandle worker(CreateSmallThread(NetDiagnosisThread, handed.get()));
-        if (worker) {
-            handed.release();  // the worker's now
+        // The worker's end is its posted message.
+        if (StartDetached([run] { RunNetDiagnosis(*run); })) {
             m_pendingRun = run;
             return;
         }

@@ -75,9 +75,7 @@ bool MakeStartupReport(CheckEngine& engine, AnsiString& out) {
     return RunGuarded(&RunGuardedSteps, &state);
 }
 
-void __cdecl StartupReportThread(void* param) {
-    const std::unique_ptr<std::shared_ptr<StartupJob>> handed(static_cast<std::shared_ptr<StartupJob>*>(param));
-    StartupJob& job = **handed;
+void RunStartupJob(StartupJob& job) {
     CheckEngine engine;
     MakeStartupReport(engine, job.text);
     // The wait dialog ends only once this is set, whoever posts the command. The engine is

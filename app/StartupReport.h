@@ -29,8 +29,7 @@ struct StartupJob {
 };
 
 // The start-up worker: makes the report with an engine of its own into the job, sets `finished`,
-// posts the command ID_REPORT_DONE to the job's window, and only then unloads the engine. Its
-// argument is a heap std::shared_ptr<StartupJob>, which the worker takes over.
-void __cdecl StartupReportThread(void* job);
+// posts the command ID_REPORT_DONE to the job's window, and only then unloads the engine.
+void RunStartupJob(StartupJob& job);
 
 }  // namespace rk

@@ -1,9 +1,8 @@
 #include "app/WaitDialog.h"
 
-#include <process.h>
-
 #include <utility>
 
+#include "base/SmallThread.h"
 #include "res/resource.h"
 
 namespace rk {
@@ -12,11 +11,8 @@ WaitDialog::WaitDialog(HWND owner, std::shared_ptr<StartupJob> job) : Dialog(IDD
 
 bool WaitDialog::OnInit() {
     m_job->notify = m_hwnd;
-    std::unique_ptr<std::shared_ptr<StartupJob>> handed(new std::shared_ptr<StartupJob>(m_job));
-    if (_beginthread(&StartupReportThread, 0, handed.get()) != static_cast<uintptr_t>(-1)) {
-        handed.release();  // the worker's now
-        return true;
-    }
+    // The engine is other vendors' code: the stack the exe gives its own threads.
+    if (StartDetached([job = m_job] { RunStartupJob(*job); }, kForeignCodeStackReserve)) return true;
     // Without a worker nothing would end this dialog, and nobody writes the job: open the window
     // with an empty report.
     m_job->finished = true;

@@ -1,8 +1,12 @@
 #pragma once
 // Threads that need little stack: the diagnosis worker and most of its probes. Without a size of
 // their own they would each reserve the exe's default (and Wine commits a thread's whole
-// reservation).
+// reservation). And the one way to start a worker that nobody waits for.
 #include <windows.h>
+
+#include <memory>
+#include <new>
+#include <utility>
 
 namespace rk {
 
@@ -20,6 +24,30 @@ inline HANDLE CreateThreadWithStack(LPTHREAD_START_ROUTINE start, void* param, S
 // A thread with kSmallStackReserve reserved for its stack; NULL when it cannot start.
 inline HANDLE CreateSmallThread(LPTHREAD_START_ROUTINE start, void* param) {
     return CreateThreadWithStack(start, param, kSmallStackReserve);
+}
+
+namespace detail {
+
+template <typename F>
+DWORD WINAPI RunDetached(void* param) {
+    const std::unique_ptr<F> work(static_cast<F*>(param));
+    (*work)();
+    return 0;
+}
+
+}  // namespace detail
+
+// Runs `work` on a thread of its own that nobody joins: its end is whatever the work posts. False
+// when the thread cannot start; the work is then destroyed here without running.
+template <typename F>
+bool StartDetached(F work, SIZE_T reserve = kSmallStackReserve) {
+    std::unique_ptr<F> handed(new (std::nothrow) F(std::move(work)));
+    if (!handed) return false;
+    const HANDLE thread = CreateThreadWithStack(&detail::RunDetached<F>, handed.get(), reserve);
+    if (!thread) return false;
+    handed.release();  // the thread's now
+    ::CloseHandle(thread);
+    return true;
 }
 
 }  // namespace rk
