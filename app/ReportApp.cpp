@@ -8,6 +8,7 @@
 #include <clocale>
 
 #include "app/ReportDialog.h"
+#include "base/Scoped.h"
 #include "base/SystemLibrary.h"
 #include "ui/ReportEdit.h"
 
@@ -15,8 +16,7 @@ namespace rk {
 
 bool ReportApp::InitInstance() {
     std::setlocale(LC_ALL, "chs");
-    // MFC's control container and 3D look have no counterpart in plain user32: nothing to do.
-    ::OleInitialize(nullptr);
+    const OleApartment ole;
     // The main dialog's template needs the rich edit class, loaded for the process, and the
     // common controls' progress bar, registered before the template is created.
     LoadSystemLibrary(ReportEdit::kLibrary);
@@ -43,6 +43,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
     if (length > 0 && length < MAX_PATH) ::SetCurrentDirectoryW(system);
     theApp.InitInstance();
-    ::OleUninitialize();
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/WorkerPost.h"
+#include "base/Handle.h"
 #include "base/FaultGuard.h"
 #include "engine/CheckEngine.h"
 #include "probes/BoundedText.h"
@@ -15,30 +16,10 @@ namespace rk {
 
 namespace {
 
-// The 1 MiB report buffer, straight from virtual memory (so it starts zero-filled).
-class ReportBuffer {
-public:
-    ReportBuffer() = default;
-    char* Allocate() {
-        m_data = static_cast<char*>(::VirtualAlloc(nullptr, kReportBufferSize, MEM_COMMIT, PAGE_READWRITE));
-        return m_data;
-    }
-    ~ReportBuffer() {
-        if (!m_data) return;
-        ::VirtualFree(m_data, kReportBufferSize, MEM_DECOMMIT);
-        ::VirtualFree(m_data, 0, MEM_RELEASE);
-    }
-    ReportBuffer(const ReportBuffer&) = delete;
-    ReportBuffer& operator=(const ReportBuffer&) = delete;
-
-private:
-    char* m_data = nullptr;
-};
-
 struct RunState {
     CheckEngine* engine;
     AnsiString* out;
-    ReportBuffer* buffer;
+    UniqueVirtual* buffer;  // the 1 MiB report buffer, from virtual memory so zero-filled
 };
 
 void RunGuardedSteps(void* param) {
@@ -47,7 +28,8 @@ void RunGuardedSteps(void* param) {
     if (!engine.Bind()) return;
     engine.Init();
     engine.Load(0, 0);
-    char* text = state.buffer->Allocate();
+    state.buffer->reset(::VirtualAlloc(nullptr, kReportBufferSize, MEM_COMMIT, PAGE_READWRITE));
+    char* text = static_cast<char*>(state.buffer->get());
     if (text) {
         text[0] = '\0';
         engine.PrepareReport(1);
@@ -70,7 +52,7 @@ void RunGuardedSteps(void* param) {
 }  // namespace
 
 bool MakeStartupReport(CheckEngine& engine, AnsiString& out) {
-    ReportBuffer buffer;  // lives outside the guard so a fault never skips its release
+    UniqueVirtual buffer;  // lives outside the guard so a fault never skips its release
     RunState state{&engine, &out, &buffer};
     return RunGuarded(&RunGuardedSteps, &state);
 }

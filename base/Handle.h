@@ -50,6 +50,7 @@ inline void CloseFind(HANDLE h) { ::FindClose(h); }
 inline void CloseService(SC_HANDLE h) { ::CloseServiceHandle(h); }
 inline void ReleaseModule(HMODULE h) { ::FreeLibrary(h); }
 inline void ReleaseLocal(void* p) { ::LocalFree(p); }
+inline void ReleaseVirtual(void* p) { ::VirtualFree(p, 0, MEM_RELEASE); }
 
 // Kernel objects: threads, events, processes, mappings, files, snapshots.
 using UniqueHandle = UniqueAny<HANDLE, CloseKernelHandle>;
@@ -62,6 +63,8 @@ using UniqueService = UniqueAny<SC_HANDLE, CloseService>;
 using UniqueModule = UniqueAny<HMODULE, ReleaseModule>;
 // A LocalAlloc block.
 using UniqueLocal = UniqueAny<void*, ReleaseLocal>;
+// A VirtualAlloc region, released whole (which decommits it too).
+using UniqueVirtual = UniqueAny<void*, ReleaseVirtual>;
 
 // What CreateProcess hands back: the process and its first thread, each closed once.
 class UniqueProcess {
@@ -70,6 +73,14 @@ public:
     ~UniqueProcess() { reset(); }
     UniqueProcess(const UniqueProcess&) = delete;
     UniqueProcess& operator=(const UniqueProcess&) = delete;
+    UniqueProcess(UniqueProcess&& other) noexcept : m_info(other.release()) {}
+    UniqueProcess& operator=(UniqueProcess&& other) noexcept {
+        if (this != &other) {
+            reset();
+            m_info = other.release();
+        }
+        return *this;
+    }
 
     HANDLE process() const { return m_info.hProcess; }
     HANDLE thread() const { return m_info.hThread; }
@@ -79,6 +90,12 @@ public:
         if (m_info.hThread) ::CloseHandle(m_info.hThread);
         if (m_info.hProcess) ::CloseHandle(m_info.hProcess);
         m_info = PROCESS_INFORMATION();
+    }
+    // Hands both handles to the caller.
+    PROCESS_INFORMATION release() {
+        const PROCESS_INFORMATION info = m_info;
+        m_info = PROCESS_INFORMATION();
+        return info;
     }
     // For CreateProcess's out-parameter: releases what is held and hands out a cleared record.
     PROCESS_INFORMATION* put() {

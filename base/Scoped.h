@@ -1,9 +1,10 @@
 #pragma once
-// Owners for what is not a handle: a heap block, a COM interface, this thread's COM
-// initialisation, a critical section's lock and one-off cleanups. Each releases on every path, like the handle
-// wrappers beside them.
+// Owners for what is not a handle: a heap block, a COM interface, this thread's COM or OLE
+// initialisation, a critical section's lock and one-off cleanups. Each releases on every path, like
+// the handle wrappers beside them, and can be moved.
 #include <windows.h>
 #include <objbase.h>
+#include <ole2.h>
 
 #include <cstdlib>
 #include <memory>
@@ -33,6 +34,14 @@ public:
     ~ComPtr() { reset(); }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : m_p(other.release()) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            m_p = other.release();
+        }
+        return *this;
+    }
 
     T* get() const { return m_p; }
     T* operator->() const { return m_p; }
@@ -40,6 +49,12 @@ public:
     void reset() {
         if (m_p) m_p->Release();
         m_p = nullptr;
+    }
+    // Hands the reference to the caller.
+    T* release() {
+        T* p = m_p;
+        m_p = nullptr;
+        return p;
     }
     // For the void** out-parameter of CoCreateInstance and QueryInterface.
     void** put() {
@@ -51,19 +66,46 @@ private:
     T* m_p = nullptr;
 };
 
-// COM on this thread for the owner's lifetime; uninitialised only when the start succeeded.
-class ComApartment {
+// COM or OLE on this thread for the owner's lifetime; undone only when the start succeeded.
+template <HRESULT (*Start)(), void (*Stop)()>
+class UniqueApartment {
 public:
-    ComApartment() : m_result(::CoInitialize(nullptr)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(m_result)) ::CoUninitialize();
+    UniqueApartment() : m_started(SUCCEEDED(Start())) {}
+    ~UniqueApartment() { reset(); }
+    UniqueApartment(const UniqueApartment&) = delete;
+    UniqueApartment& operator=(const UniqueApartment&) = delete;
+    UniqueApartment(UniqueApartment&& other) noexcept : m_started(other.release()) {}
+    UniqueApartment& operator=(UniqueApartment&& other) noexcept {
+        if (this != &other) {
+            reset();
+            m_started = other.release();
+        }
+        return *this;
     }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
+
+    explicit operator bool() const { return m_started; }
+    // True when the caller now owes the matching stop.
+    bool release() {
+        const bool started = m_started;
+        m_started = false;
+        return started;
+    }
+    void reset() {
+        if (m_started) Stop();
+        m_started = false;
+    }
 
 private:
-    HRESULT m_result;
+    bool m_started;
 };
+
+inline HRESULT StartCom() { return ::CoInitialize(nullptr); }
+inline void StopCom() { ::CoUninitialize(); }
+inline HRESULT StartOle() { return ::OleInitialize(nullptr); }
+inline void StopOle() { ::OleUninitialize(); }
+using ComApartment = UniqueApartment<StartCom, StopCom>;
+// OLE adds the clipboard and drag and drop that the rich edit control uses.
+using OleApartment = UniqueApartment<StartOle, StopOle>;
 
 class CriticalSection {
 public:
