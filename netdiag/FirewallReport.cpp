@@ -5,12 +5,11 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "base/Handle.h"
 #include "base/ReportCodePage.h"
 #include "base/Scoped.h"
-#include "base/VersionLibrary.h"
+#include "base/VersionInfoReader.h"
 #include "base/VersionText.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
@@ -133,30 +132,12 @@ void NetDiagnostics::AppendFirewallState(SlotWriter& result, ServiceQuery query,
 }
 
 bool NetDiagnostics::GetCompanyName(const wchar_t* path, AnsiString& company) {
-    DWORD ignored = 0;
-    const DWORD size = VersionInfoSize(path, &ignored);
-    if (size == 0) return false;
-    std::vector<char> block(size);  // zero-filled: an unterminated value still ends inside it
-    if (!VersionInfo(path, size, block.data())) return false;
-
-    void* translation = nullptr;
-    UINT translationLength = 0;
-    if (!VersionQuery(block.data(), "\\VarFileInfo\\Translation", &translation, &translationLength)) return false;
-    // An empty translation list names no language: no company then.
-    if (!translation || translationLength < sizeof(DWORD)) return false;
-    DWORD entry = 0;
-    std::memcpy(&entry, translation, sizeof(entry));
-
-    char prefix[MAX_PATH];
-    char key[MAX_PATH];
-    ::wnsprintfA(prefix, MAX_PATH, "\\StringFileInfo\\%04x%04x", LOWORD(entry), HIWORD(entry));
-    ::wnsprintfA(key, MAX_PATH, "%s\\CompanyName", prefix);
-    void* value = nullptr;
-    UINT valueLength = 0;
-    if (!VersionQuery(block.data(), key, &value, &valueLength) || !value) return false;
-    // The value lies inside the block and need not end in a zero; its length is no bound.
-    if (!VersionValueInBlock(block.data(), size, value)) return false;
-    company = VersionValueText(block.data(), size, value, valueLength);
+    VersionInfoReader reader;
+    char* value = nullptr;
+    UINT length = 0;
+    if (!reader.Load(path) || !reader.GetString("CompanyName", &value, &length) || !value) return false;
+    if (!VersionValueInBlock(reader.Block(), reader.BlockSize(), value)) return false;
+    company = VersionValueText(reader.Block(), reader.BlockSize(), value, length);
     return true;
 }
 

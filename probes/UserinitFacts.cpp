@@ -11,7 +11,7 @@
 #include "probes/Md5.h"
 #include "probes/SignatureVerifier.h"
 #include "probes/SystemProbes.h"
-#include "probes/VersionInfoReader.h"
+#include "base/VersionInfoReader.h"
 
 namespace rk {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "probes/FileFacts.h"
 #include "probes/SystemProbes.h"
-#include "probes/VersionInfoReader.h"
+#include "base/VersionInfoReader.h"
 #include "tests/common/TestPaths.h"
 
 using namespace rk;

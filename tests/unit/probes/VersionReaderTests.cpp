@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "probes/VersionInfoReader.h"
+#include "base/VersionInfoReader.h"
 #include "tests/common/TestPaths.h"
 
 using namespace rk;

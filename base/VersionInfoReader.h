@@ -1,5 +1,5 @@
 #pragma once
-// Reads a file's version resource and answers the FileVersion string of its first translation.
+// Reads a file's version resource once and answers the strings of its first translation.
 #include <windows.h>
 
 #include <cstdint>
@@ -17,9 +17,11 @@ public:
 
     // True when the resource was read and its first translation found.
     bool Load(const wchar_t* path);
-    // The FileVersion text of the first translation's table; the text lives in the reader's
-    // block until the next Load or the reader's end. Ask only after a Load that returned true.
-    bool GetFileVersion(char** value, UINT* length);
+    // A string of the first translation's table (in the system's ANSI code page); the text lives
+    // in the reader's block until the next Load or the reader's end. Ask only after a Load that
+    // returned true. The text need not end in a zero and its length is no bound (VersionText.h).
+    bool GetString(const char* name, char** value, UINT* length);
+    bool GetFileVersion(char** value, UINT* length) { return GetString("FileVersion", value, length); }
     // "\StringFileInfo\" and the first translation as eight lower-case digits.
     const char* Prefix() const { return m_prefix; }
     // The version block the answers point into: null and 0 before a load got one.

@@ -1,4 +1,4 @@
-#include "probes/VersionInfoReader.h"
+#include "base/VersionInfoReader.h"
 
 #include <shlwapi.h>
 
@@ -26,10 +26,10 @@ bool VersionInfoReader::Load(const wchar_t* path) {
     return true;
 }
 
-bool VersionInfoReader::GetFileVersion(char** value, UINT* length) {
+bool VersionInfoReader::GetString(const char* name, char** value, UINT* length) {
     if (!m_block) return false;
     char key[MAX_PATH];
-    ::wnsprintfA(key, MAX_PATH, "%s\\FileVersion", m_prefix);
+    ::wnsprintfA(key, MAX_PATH, "%s\\%s", m_prefix, name);
     return VersionQuery(m_block.get(), key, reinterpret_cast<void**>(value), length);
 }
 
