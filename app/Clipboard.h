@@ -12,8 +12,4 @@ ClipboardView ReadClipboard(HWND owner);
 // Leaves the clipboard empty, when it can be opened.
 void EmptyTheClipboard(HWND owner);
 
-// Waits `ms`, serving the messages that other threads and programs send meanwhile: a clipboard
-// viewer that reads the copy asks this thread's clipboard window to render it.
-void WaitServingSentMessages(DWORD ms);
-
 }  // namespace rk

@@ -1,8 +1,8 @@
 #include "app/ReportFile.h"
 
-#include "app/Clipboard.h"
 #include "app/OutputRules.h"
 #include "base/Handle.h"
+#include "ui/Window.h"
 
 namespace rk {
 

@@ -9,7 +9,7 @@
 #include "base/FaultGuard.h"
 #include "engine/CheckEngine.h"
 #include "probes/BoundedText.h"
-#include "probes/SystemProbes.h"
+#include "probes/ProbeSection.h"
 #include "res/resource.h"
 
 namespace rk {

@@ -23,7 +23,7 @@
 #include "engine/CheckEngine.h"
 #include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
-#include "probes/Md5.h"
+#include "probes/FileMd5.h"
 #include "res/resource.h"
 #include "tests/common/LoopbackTargets.h"
 #include "tests/common/ProcessMemory.h"

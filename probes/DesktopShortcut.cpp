@@ -9,7 +9,7 @@
 #include "base/ReportCodePage.h"
 #include "base/Scoped.h"
 #include "probes/BoundedText.h"
-#include "probes/SystemProbes.h"
+#include "probes/DesktopShortcut.h"
 
 namespace rk {
 namespace {

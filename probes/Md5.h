@@ -1,14 +1,25 @@
 #pragma once
-// MD5 (RFC 1321) over whole files.
+// MD5 (RFC 1321) over bytes in memory, and the digest's hexadecimal form.
+#include <cstddef>
 #include <cstdint>
-
-#include "probes/Md5Digest.h"
 
 namespace rk {
 
-// Digest of the whole file, read in 4096-byte pieces. True with the digest written, false
-// (digest untouched) when the file cannot be opened. A read error part-way gives the digest of what
-// was read.
-bool ComputeFileMd5(const wchar_t* path, uint8_t digest[16]);
+class Md5 {
+public:
+    Md5();
+    void Update(const void* data, size_t length);
+    void Finish(uint8_t digest[16]);
+
+private:
+    void Transform(const uint8_t block[64]);
+
+    uint32_t m_state[4];
+    uint64_t m_bitCount = 0;
+    uint8_t m_buffer[64] = {};
+};
+
+// 32 upper-case hexadecimal digits and a terminator into out (at least 33 bytes); returns out.
+char* FormatDigestHex(const uint8_t digest[16], char* out);
 
 }  // namespace rk

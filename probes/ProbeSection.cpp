@@ -2,7 +2,8 @@
 
 #include "base/ReportText.h"
 #include "probes/BoundedText.h"
-#include "probes/SystemProbes.h"
+#include "probes/DesktopShortcut.h"
+#include "probes/UserinitFacts.h"
 
 namespace rk {
 

@@ -6,11 +6,10 @@
 
 #include "base/VersionText.h"
 #include "probes/BoundedText.h"
-#include "probes/FileFacts.h"
 #include "probes/ImageCheck.h"
-#include "probes/Md5.h"
+#include "probes/FileMd5.h"
 #include "probes/SignatureVerifier.h"
-#include "probes/SystemProbes.h"
+#include "probes/UserinitFacts.h"
 #include "base/VersionInfoReader.h"
 
 namespace rk {

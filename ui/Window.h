@@ -38,6 +38,11 @@ protected:
     HWND m_hwnd = nullptr;
 };
 
+// Waits `ms`, serving the messages that other threads and programs send meanwhile: a clipboard
+// viewer that reads a copy asks this thread's clipboard window to render it, and a window that
+// waits for a file to come free must still answer.
+void WaitServingSentMessages(DWORD ms);
+
 // A message box of the tool's own texts (code page 936), shown through UTF-16.
 inline int ReportMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     return ::MessageBoxW(owner, ReportWide(text).c_str(), ReportWide(caption).c_str(), type);

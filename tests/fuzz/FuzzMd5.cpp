@@ -11,7 +11,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "probes/Md5Digest.h"
+#include "probes/Md5.h"
 
 using rk_fuzz::Check;
 

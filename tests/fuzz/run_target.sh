@@ -22,7 +22,7 @@ declare -A covered=(
   [lookup_extraction]=netdiag/SectionLines.cpp
   [bounded_text]=probes/BoundedText.cpp
   [version_text]=base/VersionText.cpp
-  [md5]=probes/Md5Digest.cpp)
+  [md5]=probes/Md5.cpp)
 # The functions of that file the target is about (the rest of SectionLines.cpp is other sections).
 declare -A functions=(
   [lookup_extraction]="ExtractLookupLines AppendWithout")

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "probes/ImageHeaders.h"
-#include "probes/Md5Digest.h"
+#include "probes/Md5.h"
 
 int main() {
     std::string line;

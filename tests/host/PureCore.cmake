@@ -7,7 +7,7 @@ set(RK_PURE_CORE_SOURCES
   base/VersionText.cpp
   probes/BoundedText.cpp
   probes/ImageHeaders.cpp
-  probes/Md5Digest.cpp
+  probes/Md5.cpp
   netdiag/SectionLines.cpp
   netdiag/DiagnosisText.cpp
   app/OutputRules.cpp)
@@ -17,7 +17,7 @@ set(RK_PURE_CORE_HEADERS
   base/VersionText.h
   probes/BoundedText.h
   probes/ImageHeaders.h
-  probes/Md5Digest.h
+  probes/Md5.h
   netdiag/SectionLines.h
   netdiag/DiagnosisText.h
   app/OutputRules.h)

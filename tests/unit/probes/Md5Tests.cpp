@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "TestFiles.h"
-#include "probes/SystemProbes.h"
-#include "probes/FileFacts.h"
-#include "probes/Md5.h"
+#include "probes/UserinitFacts.h"
+#include "probes/FileMd5.h"
 
 using namespace rk;
 using namespace rk_test;

@@ -11,8 +11,10 @@
 #include "app/StartupReport.h"
 #include "base/DesktopUser.h"
 #include "engine/CheckEngine.h"
-#include "probes/SystemProbes.h"
-#include "probes/Md5.h"
+#include "probes/DesktopShortcut.h"
+#include "probes/ProbeSection.h"
+#include "probes/UserinitFacts.h"
+#include "probes/FileMd5.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/common/SystemPlacement.h"
 

@@ -6,8 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "probes/FileFacts.h"
-#include "probes/SystemProbes.h"
+#include "probes/UserinitFacts.h"
 #include "base/VersionInfoReader.h"
 #include "tests/common/TestPaths.h"
 
