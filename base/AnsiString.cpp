@@ -1,7 +1,6 @@
 #include "base/AnsiString.h"
 
 #include <cstdio>
-#include <vector>
 
 namespace rk {
 
@@ -22,13 +21,6 @@ AnsiString FormatAnsi(const char* format, ...) {
     AnsiString out = FormatAnsiV(format, args);
     va_end(args);
     return out;
-}
-
-void AppendFormat(AnsiString& out, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    out += FormatAnsiV(format, args);
-    va_end(args);
 }
 
 }  // namespace rk

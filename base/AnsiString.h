@@ -10,6 +10,5 @@ using AnsiString = std::string;
 
 AnsiString FormatAnsi(const char* format, ...) __attribute__((format(printf, 1, 2)));
 AnsiString FormatAnsiV(const char* format, va_list args);
-void AppendFormat(AnsiString& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace rk

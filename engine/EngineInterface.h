@@ -24,7 +24,6 @@ static_assert(EngLibInfoOffset(11) == 44 && EngLibInfoOffset(19) == 76, "the x86
 static_assert(EngLibInfoOffset(11) == 88 && EngLibInfoOffset(19) == 152, "the x64 block layout");
 #endif
 
-using EngEntryFn = int(__cdecl*)();
 using EngInitFn = int(__cdecl*)();
 using EngLoadFn = int(__cdecl*)(int, int);
 using EngLibInitFn = int(__cdecl*)(unsigned char* info);

@@ -137,7 +137,7 @@ bool NetDiagnostics::GetCompanyName(const wchar_t* path, AnsiString& company) {
     UINT length = 0;
     if (!reader.Load(path) || !reader.GetString("CompanyName", &value, &length) || !value) return false;
     if (!VersionValueInBlock(reader.Block(), reader.BlockSize(), value)) return false;
-    company = VersionValueText(reader.Block(), reader.BlockSize(), value, length);
+    company = VersionValueText(reader.Block(), reader.BlockSize(), value);
     return true;
 }
 

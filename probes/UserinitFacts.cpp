@@ -73,7 +73,7 @@ bool GatherFileFacts(const wchar_t* path, FileFacts* facts) {
         UINT length = 0;
         // The answer need not end in a zero, and its length is no bound: up to a zero, within the block.
         if (reader.Load(path) && reader.GetFileVersion(&version, &length))
-            CopyVersionText(reader.Block(), reader.BlockSize(), version, length, facts->version, sizeof facts->version);
+            CopyVersionText(reader.Block(), reader.BlockSize(), version, facts->version, sizeof facts->version);
         SignatureVerifier verifier;
         facts->signedFile = verifier.Verify(path);
     }

@@ -1,5 +1,5 @@
 #pragma once
-// A window wrapper that does not own its window: attach and detach only.
+// A window wrapper that does not own its window.
 #include <windows.h>
 
 #include "base/AnsiString.h"
@@ -9,22 +9,11 @@ namespace rk {
 
 class Window {
 public:
-    Window() = default;
-    explicit Window(HWND hwnd) : m_hwnd(hwnd) {}
-
     HWND GetHwnd() const { return m_hwnd; }
     void Attach(HWND hwnd) { m_hwnd = hwnd; }
-    HWND Detach() {
-        HWND hwnd = m_hwnd;
-        m_hwnd = nullptr;
-        return hwnd;
-    }
 
     LRESULT SendMsg(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hwnd, message, wParam, lParam);
-    }
-    BOOL PostMsg(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageA(m_hwnd, message, wParam, lParam);
     }
     HWND GetItem(int id) const { return ::GetDlgItem(m_hwnd, id); }
     BOOL EnableItem(int id, bool enable) const { return ::EnableWindow(GetItem(id), enable); }
