@@ -5,7 +5,6 @@ namespace rk {
 
 class AboutDialog : public Dialog {
 public:
-    // The owner is disabled while the box is open, as under any modal dialog.
     explicit AboutDialog(HWND owner);
 };
 

@@ -31,7 +31,6 @@ bool ReportApp::InitInstance() {
 
 }  // namespace rk
 
-// The one application object.
 static rk::ReportApp theApp;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

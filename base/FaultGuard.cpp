@@ -1,3 +1,18 @@
+// How the guard works. A processor fault (access violation, division by zero) is a structured
+// exception; GCC has no __try/__except, so each architecture registers a handler by hand:
+// - i686: a registration record pushed on the thread's fs:0 chain, with a __builtin_setjmp
+//   checkpoint in it. On a fault the handler calls RtlUnwind (the SEH handlers above it run their
+//   unwind pass and leave the chain), restores the chain head and longjmps to the checkpoint.
+// - x86_64: handlers are found through unwind tables, not run-time records, so the guard is a
+//   small assembly frame whose unwind data names rk_GuardHandler. On a fault the handler calls
+//   RtlUnwindEx, which resumes at the frame's landing with the callee-saved registers restored.
+// Both leave GCC's own exceptions alone: a C++ throw is caught by a try/catch just inside the
+// guard (on x86_64 it travels as an SEH exception too, so the handler lets it pass).
+//
+// What a fault skips: C++ destructors in the guarded frames. On i686 GCC's frames keep their
+// cleanups off the fs:0 chain, so the unwind passes them by and the longjmp drops them; on x86_64
+// libgcc makes no promise for an exception that is not its own. Whatever must be released after
+// a fault therefore lives outside the guarded call (the start-up report's buffer does).
 #include "base/FaultGuard.h"
 
 #include <windows.h>

@@ -15,7 +15,6 @@ using GuardedFn = void (*)(void* context);
 // keep resources that must be released outside the guarded call.
 bool RunGuarded(GuardedFn fn, void* context);
 
-// Convenience for lambdas.
 template <typename F>
 bool RunGuarded(F& f) {
     return RunGuarded([](void* p) { (*static_cast<F*>(p))(); }, &f);

@@ -16,14 +16,9 @@ constexpr SIZE_T kSmallStackReserve = 256 * 1024;
 // Where other vendors' code runs (proxy scripts, network hooks): as much as the exe's own threads.
 constexpr SIZE_T kForeignCodeStackReserve = 1024 * 1024;
 
-// A thread with `reserve` bytes reserved for its stack; NULL when it cannot start.
+// Reserving rather than committing: Windows commits a stack's pages only as they are used.
 inline HANDLE CreateThreadWithStack(LPTHREAD_START_ROUTINE start, void* param, SIZE_T reserve) {
     return ::CreateThread(nullptr, reserve, start, param, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-}
-
-// A thread with kSmallStackReserve reserved for its stack; NULL when it cannot start.
-inline HANDLE CreateSmallThread(LPTHREAD_START_ROUTINE start, void* param) {
-    return CreateThreadWithStack(start, param, kSmallStackReserve);
 }
 
 namespace detail {

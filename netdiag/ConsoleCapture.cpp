@@ -173,7 +173,6 @@ bool CaptureOfKind(const CaptureKind& kind, const char* host, SlotWriter& out, D
 bool NetDiagnostics::CaptureIpConfig(SlotWriter& out) { return CaptureOfKind(kIpConfigCapture, nullptr, out); }
 
 bool NetDiagnostics::CapturePing(const char* host, SlotWriter& out) {
-    // The capture works on its own copy of the host.
     AnsiString ownHost = host ? host : "";
     return CaptureOfKind(kPingCapture, ownHost.c_str(), out);
 }
