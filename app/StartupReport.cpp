@@ -36,12 +36,12 @@ void RunGuardedSteps(void* param) {
         engine.GetReport(text, static_cast<int32_t>(kReportBufferSize));
         // An engine that leaves no terminator in the buffer keeps its text up to the buffer's
         // end, and nothing is read past it.
-        uint32_t n = kReportBufferSize;
-        BoundedLength(text, kReportBufferSize, &n);
-        if (n < kReportBufferSize) {
+        uint32_t n = 0;
+        if (BoundedLength(text, kReportBufferSize, &n) == kBoundedOk) {
             AppendProbeSections(text + n, kReportBufferSize - n);
+            if (BoundedLength(text, kReportBufferSize, &n) != kBoundedOk) n = kReportBufferSize;
+        } else {
             n = kReportBufferSize;
-            BoundedLength(text, kReportBufferSize, &n);
         }
         *state.out = AnsiString(text, n);
     } else {

@@ -53,9 +53,8 @@ bool GetDesktopShortcutTarget(char* target, uint32_t capacity) {
     if (file->Load(path.c_str(), kLoadMode) != S_OK) return false;
     wchar_t linkTarget[MAX_PATH] = {};
     if (link->GetPath(linkTarget, MAX_PATH, nullptr, kGetPathFlags) != S_OK) return false;
-    // The report's own bytes, '?' for what code page 936 lacks.
-    BoundedCopy(target, capacity, ReportBytes(linkTarget).c_str());
-    return true;
+    // The report's own bytes, '?' for what code page 936 lacks; never a cut path.
+    return BoundedCopy(target, capacity, ReportBytes(linkTarget).c_str()) == kBoundedOk;
 }
 
 }  // namespace rk

@@ -11,17 +11,17 @@ void AppendProbeSections(char* text, uint32_t size) {
     // A count above the bound is a negative size from the caller: write nothing, but the
     // inspections still run.
     const bool writable = size <= kBoundedMaxCapacity;
-    if (writable) BoundedAppend(text, size, "[userinit.exe情况]\r\n");
+    if (writable) AppendWhatFits(text, size, "[userinit.exe情况]\r\n");
     bool infected = AppendUserinitFacts(text, size);
     if (writable) {
-        BoundedAppend(text, size, infected ? "被感染\r\n" : "未被感染\r\n");
-        BoundedAppend(text, size, kSectionSeparator);
+        AppendWhatFits(text, size, infected ? "被感染\r\n" : "未被感染\r\n");
+        AppendWhatFits(text, size, kSectionSeparator);
     }
-    char target[MAX_PATH] = {};
-    if (GetDesktopShortcutTarget(target, MAX_PATH) && writable) {
-        BoundedAppend(text, size, "[桌面快捷方式情况]\r\n");
-        BoundedAppend(text, size, target);
-        BoundedAppend(text, size, kSectionSeparator);
+    char target[2 * MAX_PATH] = {};  // a path of MAX_PATH characters in code page 936
+    if (GetDesktopShortcutTarget(target, sizeof target) && writable) {
+        AppendWhatFits(text, size, "[桌面快捷方式情况]\r\n");
+        AppendWhatFits(text, size, target);
+        AppendWhatFits(text, size, kSectionSeparator);
     }
 }
 

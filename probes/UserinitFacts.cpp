@@ -22,7 +22,7 @@ void FormatAtEnd(char* block, uint32_t capacity, const char* format, ...) {
     if (BoundedLength(block, capacity, &used) != kBoundedOk) return;
     va_list args;
     va_start(args, format);
-    BoundedFormatV(block + used, capacity - used, format, args);
+    static_cast<void>(BoundedFormatV(block + used, capacity - used, format, args));  // what fits, as AppendWhatFits
     va_end(args);
 }
 
@@ -51,9 +51,9 @@ std::wstring UserinitPath() {
 
 void FormatFactLines(const FileFacts& facts, char* block, uint32_t capacity) {
     char digest[33];
-    BoundedAppend(block, capacity, "MD5: ");
-    BoundedAppend(block, capacity, FormatDigestHex(facts.md5, digest));
-    BoundedAppend(block, capacity, "\r\n");
+    AppendWhatFits(block, capacity, "MD5: ");
+    AppendWhatFits(block, capacity, FormatDigestHex(facts.md5, digest));
+    AppendWhatFits(block, capacity, "\r\n");
     FormatAtEnd(block, capacity, "文件大小: %d\r\n", facts.size);
     FormatAtEnd(block, capacity, "版本信息: %s\r\n", facts.version);
     FormatAtEnd(block, capacity, "是否签名: %s\r\n", facts.signedFile ? "是" : "否!!!!!");
@@ -88,7 +88,7 @@ bool AppendUserinitFacts(char* text, uint32_t size) {
     if (!GatherFileFacts(path.c_str(), &facts)) return false;
     char block[kFactBlockSize] = {};
     FormatFactLines(facts, block, sizeof block);
-    if (size <= kBoundedMaxCapacity) BoundedAppend(text, size, block);
+    if (size <= kBoundedMaxCapacity) AppendWhatFits(text, size, block);
     return facts.infected;
 }
 
