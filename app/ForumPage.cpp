@@ -18,6 +18,7 @@ struct Variant {
     ~Variant() { ::VariantClear(&value); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
+    Variant(Variant&& other) noexcept : value(other.value) { ::VariantInit(&other.value); }
 };
 
 // The desktop's shell dispatch object, reached through its folder view: the documented way to have

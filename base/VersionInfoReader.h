@@ -14,6 +14,8 @@ public:
     virtual ~VersionInfoReader() = default;
     VersionInfoReader(const VersionInfoReader&) = delete;
     VersionInfoReader& operator=(const VersionInfoReader&) = delete;
+    VersionInfoReader(VersionInfoReader&&) noexcept = default;
+    VersionInfoReader& operator=(VersionInfoReader&&) noexcept = default;
 
     // True when the resource was read and its first translation found.
     bool Load(const wchar_t* path);

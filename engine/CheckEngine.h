@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "base/Handle.h"
 #include "engine/EngineInterface.h"
@@ -33,6 +34,10 @@ public:
     virtual ~CheckEngine();
     CheckEngine(const CheckEngine&) = delete;
     CheckEngine& operator=(const CheckEngine&) = delete;
+    // The entry points go with the library they lie in.
+    CheckEngine(CheckEngine&& other) noexcept : m_module(std::move(other.m_module)), m_entries(other.m_entries) {
+        other.m_entries = EngineEntryPoints();
+    }
 
     // True when the library is loaded (now or before), false when it cannot be loaded.
     bool Bind();

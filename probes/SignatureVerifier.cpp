@@ -134,6 +134,9 @@ public:
     }
     CatalogRef(const CatalogRef&) = delete;
     CatalogRef& operator=(const CatalogRef&) = delete;
+    CatalogRef(CatalogRef&& other) noexcept : m_context(other.m_context), m_catalog(other.m_catalog) {
+        other.m_catalog = nullptr;
+    }
     HANDLE get() const { return m_catalog; }
 
 private:
