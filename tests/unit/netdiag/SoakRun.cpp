@@ -4,6 +4,7 @@
 
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <vector>
 
 #include "base/Handle.h"
@@ -17,7 +18,11 @@ namespace rk_test {
 
 namespace {
 
-const DWORD kEndWaitMs = 120000;
+// Each wait for abandoned probes, and the settling of library threads, well within the test's
+// own bound: the whole soak stays far below ctest's 600 s however each wait ends.
+const DWORD kEndWaitMs = 45000;
+
+std::atomic<const char*> g_stage{"not started"};
 
 DWORD ThreadsOfThisProcess() {
     rk::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
@@ -81,6 +86,8 @@ int Diagnose(const rk::NetTargets& targets, rk::AnsiString* downloadSection = nu
 
 }  // namespace
 
+const char* SoakStage() { return g_stage; }
+
 ProcessFigures MeasureThisProcess() {
     ProcessFigures figures;
     if (!::GetProcessHandleCount(::GetCurrentProcess(), &figures.handles) || figures.handles == 0) {
@@ -108,7 +115,9 @@ SoakFigures RunSoak(int runs, DWORD boundMs) {
     normal.publicAddressUrl = lookupUrl.c_str();
 
     // Warm-up: the first diagnosis loads and sets up what stays for the process's life.
+    g_stage = "the warm-up diagnosis";
     Diagnose(normal);
+    g_stage = "the warm-up's probes to end";
     rk::WaitForProbeRunsToEnd(kEndWaitMs);
     figures.before = MeasureThisProcess();
 
@@ -121,24 +130,31 @@ SoakFigures RunSoak(int runs, DWORD boundMs) {
         bounded.updateFileUrl = blockingUpdateUrl.c_str();
         bounded.publicAddressUrl = blockingLookupUrl.c_str();
         const DWORD start = ::GetTickCount();
+        g_stage = "a timed-out diagnosis";
         for (int i = 0; i < runs; ++i)
             if (Diagnose(bounded) == 0) ++figures.timedOutRuns;
         figures.timedOutSeconds = (::GetTickCount() - start) / 1000.0;
         // The blocked downloads fail once the server goes; the pings end on their own.
+        g_stage = "the blocking server to close";
         blocking.Close();
+        g_stage = "the abandoned probes to end";
         figures.abandonedEnded = rk::WaitForProbeRunsToEnd(kEndWaitMs);
     }
     // The urlmon threads behind each run's cut-off downloads end a moment after the probes; ours would stay.
+    g_stage = "the library threads to settle";
     const DWORD settle = ::GetTickCount();
     while ((figures.afterAbandoned = MeasureThisProcess()).threads > figures.before.threads &&
            ::GetTickCount() - settle < kEndWaitMs)
         ::Sleep(50);
 
     rk::AnsiString download;
+    g_stage = "the closing normal diagnosis";
     figures.normalCompleted = Diagnose(normal, &download) == 1;
     figures.normalHasDownload = download.find("文件大小1536字节") != rk::AnsiString::npos;
+    g_stage = "the closing diagnosis's probes to end";
     rk::WaitForProbeRunsToEnd(kEndWaitMs);
     figures.atEnd = MeasureThisProcess();
+    g_stage = "nothing: the soak has ended";
     return figures;
 }
 

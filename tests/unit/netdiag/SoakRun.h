@@ -35,5 +35,7 @@ struct SoakFigures {
 // on a server that never answers (the pings outlast the bound as well), ends the blocking, waits
 // for every abandoned probe to end, then runs one normal diagnosis against a loopback server.
 SoakFigures RunSoak(int runs, DWORD boundMs);
+// What RunSoak is doing or waiting for, readable from any thread.
+const char* SoakStage();
 
 }  // namespace rk_test

@@ -4,6 +4,10 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <cstdio>
+
+#include "base/Handle.h"
+
 #include "tests/common/TestPaths.h"
 #include "tests/unit/netdiag/SoakRun.h"
 
@@ -14,10 +18,23 @@ namespace {
 const DWORD kHandleMargin = 5;
 const DWORD kThreadMargin = 2;
 
+// Ends the process with what the soak was waiting for when it makes no end in time, well before
+// ctest's own bound would stop it without a word.
+DWORD WINAPI Watchdog(void* done) {
+    if (::WaitForSingleObject(done, 400000) == WAIT_OBJECT_0) return 0;
+    std::fprintf(stderr, "soak: still waiting for %s after 400 s\n", rk_test::SoakStage());
+    std::fflush(stderr);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
+    return 0;
+}
+
 }  // namespace
 
 TEST_CASE("ten timed-out diagnoses whose probes block leave no handles or threads behind") {
+    const rk::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const rk::UniqueHandle watchdog(::CreateThread(nullptr, 0, &Watchdog, done.get(), 0, nullptr));
     const rk_test::SoakFigures figures = rk_test::RunSoak(10, 1000);
+    ::SetEvent(done.get());
     INFO("handles " << figures.before.handles << " -> " << figures.afterAbandoned.handles << " -> "
                     << figures.atEnd.handles);
     INFO("threads " << figures.before.threads << " -> " << figures.afterAbandoned.threads << " -> "
