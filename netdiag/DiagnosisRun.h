@@ -82,7 +82,7 @@ struct RunPlan {
     SIZE_T stackReserve[kProbeThreadCount] = {};
 };
 
-// The product's thread table.
+// The plan that kProbeThreads and kBeforeProbes describe.
 RunPlan ProductPlan();
 
 // The run itself, with the plan given. Fills record.slots and out; true when every probe ended

@@ -4,7 +4,6 @@
 
 namespace rk {
 
-const int kOutputOrder[kOutputSlotCount] = {1, 7, 10, 3, 0, 4, 8, 9, 5, 6, 11, 12, 13, 14, 15};
 const char kTimeoutLine[] = "网络诊断超时.....\r\n\r\n";
 const char kCutLine[] = "(超时未完成，以上为已得到的部分)\r\n";
 

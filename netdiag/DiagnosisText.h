@@ -2,14 +2,10 @@
 // The diagnosis text: the result slots joined in their fixed order, behind the timeout line when
 // the run's bound was reached. No platform calls.
 #include "base/AnsiString.h"
+#include "netdiag/DiagnosisTable.h"
 
 namespace rk {
 
-constexpr int kResultSlotCount = 16;
-constexpr int kOutputSlotCount = 15;
-
-// Slots in the order they are joined; slot 2 is never output.
-extern const int kOutputOrder[kOutputSlotCount];
 extern const char kTimeoutLine[];
 // Closes the section of a probe that had not finished at the bound.
 extern const char kCutLine[];

@@ -65,16 +65,27 @@ DWORD WINAPI ProbeThread(LPVOID param) {
     return 0;
 }
 
-using HostCapture = bool (*)(const char* host, SlotWriter& out);
-
-ProbeWork HostProbe(HostCapture capture, int hostIndex, int slot) {
-    return [capture, hostIndex, slot](ProbeRun& run) {
-        SlotWriter text(&run.Slot(slot));
-        capture(run.Host(hostIndex), text);
-    };
+// Each step's writer ends before the next begins: its section is done whatever it holds.
+void RunStep(const ProbeStep& probe, ProbeRun& run) {
+    if (!probe.work) return;
+    SlotWriter text(&run.Slot(probe.slot));
+    probe.work(run, probe.host, text);
 }
 
 }  // namespace
+
+namespace step {
+using N = NetDiagnostics;
+void DownloadTest(ProbeRun& run, int, SlotWriter& out) { N::DownloadTest(run.UpdateFileUrl(), out); }
+void IpConfig(ProbeRun&, int, SlotWriter& out) { N::CaptureIpConfig(out); }
+void NetStat(ProbeRun&, int, SlotWriter& out) { N::CaptureNetStat(out); }
+void NetStatWithinBound(ProbeRun& run, int, SlotWriter& out) { N::CaptureNetStat(out, run.RemainingMs()); }
+void Ping(ProbeRun& run, int host, SlotWriter& out) { N::CapturePing(run.Host(host), out); }
+void Tracert(ProbeRun& run, int host, SlotWriter& out) { N::CaptureTracert(run.Host(host), out); }
+void ProxyReport(ProbeRun&, int, SlotWriter& out) { N::ProxyReport(out); }
+void FirewallReport(ProbeRun&, int, SlotWriter& out) { N::FirewallReport(out); }
+void PublicAddressLookup(ProbeRun& run, int, SlotWriter& out) { N::PublicAddressLookup(run.PublicAddressUrl(), out); }
+}  // namespace step
 
 ProbeRun::ProbeRun(const NetTargets& targets)
     : m_updateFileUrl(OrEmpty(targets.updateFileUrl)),
@@ -128,50 +139,16 @@ LONG LiveProbeRuns() { return TheLiveRuns().Count(); }
 bool WaitForProbeRunsToEnd(DWORD timeoutMs) { return TheLiveRuns().WaitNone(timeoutMs); }
 
 RunPlan ProductPlan() {
-    using N = NetDiagnostics;
     RunPlan plan;
-    // Made before the probes start, so bounded by the run's own bound.
-    plan.before = [](ProbeRun& run) {
-        SlotWriter text(&run.Slot(15));
-        N::CaptureNetStat(text, run.RemainingMs());
-    };
-    plan.threads[0] = [](ProbeRun& run) {
-        SlotWriter text(&run.Slot(4));
-        N::DownloadTest(run.UpdateFileUrl(), text);
-    };
-    plan.threads[1] = [](ProbeRun& run) {
-        {
-            SlotWriter text(&run.Slot(0));
-            N::CaptureIpConfig(text);
-        }
-        SlotWriter text(&run.Slot(15));
-        N::CaptureNetStat(text);
-    };
-    plan.threads[2] = HostProbe(&N::CapturePing, 0, 1);
-    plan.threads[3] = HostProbe(&N::CaptureTracert, 0, 5);
-    plan.threads[4] = [](ProbeRun& run) {
-        {
-            SlotWriter text(&run.Slot(3));
-            N::ProxyReport(text);
-        }
-        SlotWriter text(&run.Slot(8));
-        N::FirewallReport(text);
-    };
-    plan.threads[5] = HostProbe(&N::CapturePing, 1, 7);
-    plan.threads[6] = HostProbe(&N::CaptureTracert, 1, 6);
-    plan.threads[7] = HostProbe(&N::CaptureTracert, 3, 11);
-    plan.threads[8] = HostProbe(&N::CaptureTracert, 4, 12);
-    plan.threads[9] = HostProbe(&N::CaptureTracert, 5, 13);
-    plan.threads[10] = HostProbe(&N::CapturePing, 2, 10);
-    plan.threads[11] = [](ProbeRun& run) {
-        SlotWriter text(&run.Slot(9));
-        N::PublicAddressLookup(run.PublicAddressUrl(), text);
-    };
-    plan.threads[12] = HostProbe(&N::CaptureTracert, 2, 14);
-    // urlmon and WinINet run proxy scripts and other vendors' network hooks on these threads: the
-    // stack a thread usually has (Windows commits only the pages used).
-    plan.stackReserve[0] = kForeignCodeStackReserve;
-    plan.stackReserve[11] = kForeignCodeStackReserve;
+    plan.before = [](ProbeRun& run) { RunStep(kBeforeProbes, run); };
+    for (int i = 0; i < kProbeThreadCount; ++i) {
+        const ProbeThreadEntry& thread = kProbeThreads[i];
+        plan.threads[i] = [&thread](ProbeRun& run) {
+            RunStep(thread.first, run);
+            RunStep(thread.then, run);
+        };
+        plan.stackReserve[i] = thread.stackReserve;
+    }
     return plan;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
-// One network diagnosis: thirteen probes on threads of their own, bounded by one wait, their
-// sections joined in a fixed order.
+// One network diagnosis: the probes of the diagnosis table on threads of their own, bounded by
+// one wait, their sections joined in the table's order.
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
 
 #include "base/AnsiString.h"
+#include "netdiag/DiagnosisTable.h"
 #include "netdiag/DiagnosisText.h"
 #include "netdiag/SlotWriter.h"
 
@@ -15,7 +16,6 @@ namespace rk {
 struct FirewallProfiles;
 
 constexpr int kProbeHostCount = 6;
-constexpr int kProbeThreadCount = 13;
 constexpr DWORD kDiagnosisTimeoutMs = 300000;
 
 // UpdateHost, DownloadHost, MakerWebHost, SearchWebHost, ServiceHost1, ServiceHost2.

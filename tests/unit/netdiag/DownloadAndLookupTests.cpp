@@ -37,7 +37,7 @@ const char kLookupPage[] =
     "<p class=\"ip\"><span>查询结果：127.0.0.1&nbsp;&nbsp;本机地址</span></p>\r\n"
     "<p><span>查询结果2：&nbsp;局域网</span></p></body></html>\r\n";
 
-struct ProbeRun {
+struct ProbeCall {
     const char* url;
     SlotWriter* out;
     bool (*probe)(const char*, SlotWriter&);
@@ -45,7 +45,7 @@ struct ProbeRun {
 };
 
 DWORD WINAPI RunProbe(void* p) {
-    auto* run = static_cast<ProbeRun*>(p);
+    auto* run = static_cast<ProbeCall*>(p);
     run->result = run->probe(run->url, *run->out);
     return 0;
 }
@@ -103,7 +103,7 @@ TEST_CASE("a probe stopped while the server stays silent leaves its header") {
     SharedSlot slot;
     SlotWriter out(&slot);
     const std::string url = server.Url("/mirelon/mirelonup35.ini");
-    ProbeRun run{url.c_str(), &out, probe == 0 ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, false};
+    ProbeCall run{url.c_str(), &out, probe == 0 ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, false};
     UniqueHandle thread(::CreateThread(nullptr, 0, &RunProbe, &run, 0, nullptr));
     REQUIRE(thread);
     // Whatever happens below, the server goes and the probe thread ends before `run` does.
@@ -119,7 +119,7 @@ TEST_CASE("a probe stopped while the server stays silent leaves its header") {
     REQUIRE(NginxServe("/mirelon/mirelonup35.ini", kLookupPage));
     const std::string workingUrl = NginxUrl("/mirelon/mirelonup35.ini");
     SlotWriter laterOut;
-    ProbeRun later{workingUrl.c_str(), &laterOut, run.probe, false};
+    ProbeCall later{workingUrl.c_str(), &laterOut, run.probe, false};
     UniqueHandle laterThread(::CreateThread(nullptr, 0, &RunProbe, &later, 0, nullptr));
     REQUIRE(::WaitForSingleObject(laterThread.get(), 20000) == WAIT_OBJECT_0);
     CHECK(later.result);  // its own download, read whole
@@ -173,7 +173,7 @@ TEST_CASE("a probe that can have no temp file ends its section with the failure"
     SUBCASE("public address lookup") { download = false; }
     SlotWriter out;
     const std::string url = NginxUrl("/");
-    ProbeRun run{url.c_str(), &out, download ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, true};
+    ProbeCall run{url.c_str(), &out, download ? &NetDiagnostics::DownloadTest : &NetDiagnostics::PublicAddressLookup, true};
     UniqueHandle thread(::CreateThread(nullptr, 0, &RunProbe, &run, 0, nullptr));
     REQUIRE(::WaitForSingleObject(thread.get(), 20000) == WAIT_OBJECT_0);
     CHECK_FALSE(run.result);
