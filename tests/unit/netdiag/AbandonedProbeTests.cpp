@@ -53,17 +53,17 @@ TEST_CASE("a normal diagnosis after one that timed out while the update file was
         NetDiagnostics first;
         AnsiString firstOut;
         REQUIRE(RunPlanned(first, firstOut, targets, DownloadAndLookup()) == 0);
-        CHECK(first.slots[4] == CutSection(kDownloadHeader));
-        CHECK(first.slots[9] == CutSection(kLookupHeader));
+        CHECK(first.slots[kDownloadSlot] == CutSection(kDownloadHeader));
+        CHECK(first.slots[kPublicAddressSlot] == CutSection(kLookupHeader));
 
         targets.timeoutMs = 60000;
         NetDiagnostics second;
         AnsiString secondOut;
         CHECK(RunPlanned(second, secondOut, targets, DownloadAndLookup()) == 1);
-        INFO(second.slots[4]);
-        CHECK(second.slots[4].find("测试下载Quor升级文件成功...") != AnsiString::npos);
-        CHECK(second.slots[4].find("文件大小1536字节") != AnsiString::npos);
-        CHECK(second.slots[9] == AnsiString(kLookupHeader) + ">查询结果2: second run\r\n" + kSeparator);
+        INFO(second.slots[kDownloadSlot]);
+        CHECK(second.slots[kDownloadSlot].find("测试下载Quor升级文件成功...") != AnsiString::npos);
+        CHECK(second.slots[kDownloadSlot].find("文件大小1536字节") != AnsiString::npos);
+        CHECK(second.slots[kPublicAddressSlot] == AnsiString(kLookupHeader) + ">查询结果2: second run\r\n" + kSeparator);
 
         // The abandoned probes end once their answers are complete; then nothing is left behind.
         REQUIRE(WaitForProbeRunsToEnd(60000));

@@ -95,14 +95,13 @@ TEST_CASE("a full diagnosis against loopback targets shows every section in its 
         at = found + 1;
     }
     CHECK(out.find("网络诊断超时") == AnsiString::npos);
-    CHECK(record.slots[2].empty());
+    CHECK(record.slots[kUnusedSlot].empty());
     // The probes that talk HTTP got real answers from nginx.
-    CHECK(record.slots[4].find("测试下载Quor升级文件成功...") != AnsiString::npos);
-    CHECK(record.slots[4].find("文件大小1536字节") != AnsiString::npos);
-    CHECK(record.slots[9] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" +
-                                 kSeparator);
+    CHECK(record.slots[kDownloadSlot].find("测试下载Quor升级文件成功...") != AnsiString::npos);
+    CHECK(record.slots[kDownloadSlot].find("文件大小1536字节") != AnsiString::npos);
+    CHECK(record.slots[kPublicAddressSlot] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" + kSeparator);
     // The pings reached their loopback names.
-    CHECK(record.slots[1].find("127.0.0.1") != AnsiString::npos);
+    CHECK(record.slots[kPingHost0Slot].find("127.0.0.1") != AnsiString::npos);
     // The deepest probe fits its small stack with room to spare.
     CHECK_MESSAGE(served.Deepest() <= kSmallStackReserve / 2, "deepest probe: " << served.Deepest() << " bytes");
 }
@@ -120,10 +119,10 @@ TEST_CASE("a full diagnosis with the temp folder named in Chinese uses it and le
     ServedDiagnosis served;
     REQUIRE(served.Run());
     NetDiagnostics& record = served.record;
-    CHECK(record.slots[4].find("文件大小1536字节") != AnsiString::npos);
-    CHECK(record.slots[9] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" + kSeparator);
-    CHECK(record.slots[1].find("127.0.0.1") != AnsiString::npos);  // a ping read back from its temp file
-    CHECK(record.slots[0].find("127.0.0.1") != AnsiString::npos);  // ipconfig
+    CHECK(record.slots[kDownloadSlot].find("文件大小1536字节") != AnsiString::npos);
+    CHECK(record.slots[kPublicAddressSlot] == AnsiString(kLookupHeader) + ">查询结果1: 127.0.0.1本机\r\n" + kSeparator);
+    CHECK(record.slots[kPingHost0Slot].find("127.0.0.1") != AnsiString::npos);  // a ping read back from its temp file
+    CHECK(record.slots[kIpConfigSlot].find("127.0.0.1") != AnsiString::npos);  // ipconfig
 
     // Every temp file went again.
     for (const std::string& name : Listing(temp)) FAIL_CHECK("left in the temp folder: " << name);

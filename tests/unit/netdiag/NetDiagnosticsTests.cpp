@@ -25,9 +25,6 @@ using rk_test::StartsWith;
 
 namespace {
 
-// Each thread's slots, in creation order, as the product's table has them.
-const std::vector<int> kThreadSlots[kProbeThreadCount] = {{4},  {0, 15}, {1},  {5},  {3, 8}, {7},  {6},
-                                                          {11}, {12},    {13}, {10}, {9},    {14}};
 const int kTracertThreads[] = {3, 6, 7, 8, 9, 12};
 const char kAllSlotsInOrder[] = "<1><7><10><3><0><4><8><9><5><6><11><12><13><14><15>";
 
@@ -52,12 +49,13 @@ private:
     std::vector<UniqueHandle> m_events;
 };
 
-// A probe that writes all its slots at once.
+// A probe that writes all its slots of the product's table at once.
 ProbeWork Instant(int thread) {
     return [thread](ProbeRun& run) {
-        for (int slot : kThreadSlots[thread]) {
-            SlotWriter text(&run.Slot(slot));
-            text.Set(SlotText(slot));
+        for (const ProbeStep& probe : {kProbeThreads[thread].first, kProbeThreads[thread].then}) {
+            if (!probe.work) continue;
+            SlotWriter text(&run.Slot(probe.slot));
+            text.Set(SlotText(probe.slot));
         }
     };
 }
@@ -110,7 +108,7 @@ TEST_CASE("the output follows the slot order whatever order the probes end in") 
         std::vector<int> ended;
         RunPlan plan;
         plan.before = [](ProbeRun& run) {
-            SlotWriter text(&run.Slot(15));
+            SlotWriter text(&run.Slot(kNetStatSlot));
             text.Set("<before>");
         };
         for (int rank = 0; rank < kProbeThreadCount; ++rank) {
@@ -130,22 +128,22 @@ TEST_CASE("the output follows the slot order whatever order the probes end in") 
         CHECK(counts == std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
         // No timeout line; the ping of the update host comes first.
         CHECK(out == kAllSlotsInOrder);
-        CHECK(record.slots[15] == "<15>");  // thread 2's routing table replaces the first one
-        CHECK(record.slots[2].empty());
+        CHECK(record.slots[kNetStatSlot] == "<15>");  // thread 2's routing table replaces the first one
+        CHECK(record.slots[kUnusedSlot].empty());
     }
 }
 
-TEST_CASE("slot 2 is never output") {
+TEST_CASE("the unused slot is never output") {
     RunPlan plan = InstantPlan();
     plan.threads[4] = [](ProbeRun& run) {
         Instant(4)(run);
-        SlotWriter text(&run.Slot(2));
+        SlotWriter text(&run.Slot(kUnusedSlot));
         text.Set("<2>");
     };
     NetDiagnostics record;
     AnsiString out;
     CHECK(RunPlanned(record, out, LoopbackTargets(20000), plan) == 1);
-    CHECK(record.slots[2] == "<2>");
+    CHECK(record.slots[kUnusedSlot] == "<2>");
     CHECK(out == kAllSlotsInOrder);
 
     AnsiString slots[kResultSlotCount];
@@ -163,13 +161,13 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     Gates gate(1);
     RunPlan plan = InstantPlan();
     plan.before = [&](ProbeRun& run) {
-        SlotWriter text(&run.Slot(15));
+        SlotWriter text(&run.Slot(kNetStatSlot));
         text.Set(kNetStatHeader);
         text.Append("first table\r\n");
     };
     // The download test waits for its download after its header.
     plan.threads[0] = [&](ProbeRun& run) {
-        SlotWriter text(&run.Slot(4));
+        SlotWriter text(&run.Slot(kDownloadSlot));
         text.Set(kDownloadHeader);
         ::WaitForSingleObject(gate[0], INFINITE);
         text.Append("speed\r\n");
@@ -180,7 +178,7 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
             SlotWriter local;
             local.Set("[tracert 命令信息]\r\n");
             ::WaitForSingleObject(gate[0], INFINITE);
-            run.Slot(kThreadSlots[thread][0]).Store(local.Text());
+            run.Slot(kProbeThreads[thread].first.slot).Store(local.Text());
         };
     }
     bool stopInSecondCapture = false;
@@ -188,11 +186,11 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     SUBCASE("thread 2 stopped before its routing table capture") { stopInSecondCapture = false; }
     plan.threads[1] = [&, stopInSecondCapture](ProbeRun& run) {
         {
-            SlotWriter text(&run.Slot(0));
+            SlotWriter text(&run.Slot(kIpConfigSlot));
             text.Set("<0>");
         }
         if (!stopInSecondCapture) ::WaitForSingleObject(gate[0], INFINITE);
-        SlotWriter text(&run.Slot(15));
+        SlotWriter text(&run.Slot(kNetStatSlot));
         text.Set(kNetStatHeader);
         ::WaitForSingleObject(gate[0], INFINITE);
         text.Append("second table\r\n");
@@ -212,7 +210,7 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     AnsiString expected =
         AnsiString("网络诊断超时.....\r\n\r\n") + "<1><7><10><3><0>" + CutSection(kDownloadHeader) + "<8><9>" + routing;
     CHECK(out == expected);
-    for (int thread : kTracertThreads) CHECK(record.slots[kThreadSlots[thread][0]].empty());
+    for (int thread : kTracertThreads) CHECK(record.slots[kProbeThreads[thread].first.slot].empty());
 
     // Released now, the stopped probes finish into sealed slots: nothing reaches the record.
     // Only the five probes that finished in time were counted, then or later.
@@ -220,8 +218,8 @@ TEST_CASE("at the bound the timeout line leads and stopped probes keep only what
     ::SetEvent(gate[0]);
     CHECK(WaitNoLiveRuns());
     CHECK(lastCount == 5);
-    CHECK(record.slots[4] == CutSection(kDownloadHeader));
-    CHECK(record.slots[5].empty());
+    CHECK(record.slots[kDownloadSlot] == CutSection(kDownloadHeader));
+    CHECK(record.slots[kTracertHost0Slot].empty());
     CHECK(out == expected);
 }
 
@@ -235,7 +233,7 @@ TEST_CASE("timed-out runs with busy abandoned probes do not hold up later runs")
         RunPlan slow = InstantPlan();
         volatile LONG* flag = &stop[round];
         slow.threads[0] = [flag](ProbeRun& run) {
-            SlotWriter text(&run.Slot(4));
+            SlotWriter text(&run.Slot(kDownloadSlot));
             while (::InterlockedCompareExchange(const_cast<LONG*>(flag), 0, 0) == 0) {
                 std::vector<AnsiString> junk(32, AnsiString(300, 'x'));
                 text.Set(junk[0]);
@@ -262,16 +260,18 @@ TEST_CASE("the real probes against this machine") {
         AnsiString out;
         CHECK(record.Run(out, LoopbackTargets(60000)) == 1);
         AnsiString inSlotOrder;
-        for (int slot : {1, 7, 10, 3, 0, 4, 8, 9, 5, 6, 11, 12, 13, 14, 15}) inSlotOrder += record.slots[slot];
+        for (int slot : kOutputOrder) inSlotOrder += record.slots[slot];
         CHECK(out == inSlotOrder);
         CHECK(StartsWith(out, "[ping 命令信息]\r\n"));
-        for (int slot : {1, 7, 10}) {
+        for (int slot : {kPingHost0Slot, kPingHost1Slot, kPingHost2Slot}) {
             CHECK(StartsWith(record.slots[slot], "[ping 命令信息]\r\n"));
             CHECK(record.slots[slot].find("127.0.0.1") != AnsiString::npos);
         }
-        for (int slot : {5, 6, 11, 12, 13, 14}) CHECK(StartsWith(record.slots[slot], "[tracert 命令信息]\r\n"));
-        CHECK(StartsWith(record.slots[0], "[Ip Config配置信息]\r\n"));
-        CHECK(StartsWith(record.slots[15], "[NetStat 配置信息]\r\n"));
+        for (int slot : {kTracertHost0Slot, kTracertHost1Slot, kTracertHost2Slot, kTracertHost3Slot, kTracertHost4Slot,
+                         kTracertHost5Slot})
+            CHECK(StartsWith(record.slots[slot], "[tracert 命令信息]\r\n"));
+        CHECK(StartsWith(record.slots[kIpConfigSlot], "[Ip Config配置信息]\r\n"));
+        CHECK(StartsWith(record.slots[kNetStatSlot], "[NetStat 配置信息]\r\n"));
         CHECK(out.find("[Ip Config配置信息]") < out.find("[tracert 命令信息]"));
         CHECK(out.rfind("[NetStat 配置信息]") > out.rfind("[tracert 命令信息]"));
     }
@@ -281,7 +281,7 @@ TEST_CASE("the real probes against this machine") {
         AnsiString out;
         CHECK(record.Run(out, LoopbackTargets(1000)) == 0);
         CHECK(StartsWith(out, "网络诊断超时.....\r\n\r\n"));
-        for (int slot : {1, 7, 10})
+        for (int slot : {kPingHost0Slot, kPingHost1Slot, kPingHost2Slot})
             CHECK((StartsWith(record.slots[slot], "[ping 命令信息]\r\n") &&
                    record.slots[slot].find(AnsiString(kCutLine) + kSectionSeparator) != AnsiString::npos));
         // The stopped pings end once their commands do, and let go of the run.
@@ -297,8 +297,9 @@ TEST_CASE("each ping and tracert gets its host of the table") {
     AnsiString out;
     REQUIRE(record.Run(out, targets) == 1);
     const struct { int slot; const char* command; int host; } kProbes[] = {
-        {1, "ping", 0},    {7, "ping", 1},     {10, "ping", 2},    {5, "tracert", 0}, {6, "tracert", 1},
-        {11, "tracert", 3}, {12, "tracert", 4}, {13, "tracert", 5}, {14, "tracert", 2}};
+        {kPingHost0Slot, "ping", 0},       {kPingHost1Slot, "ping", 1},       {kPingHost2Slot, "ping", 2},
+        {kTracertHost0Slot, "tracert", 0}, {kTracertHost1Slot, "tracert", 1}, {kTracertHost2Slot, "tracert", 2},
+        {kTracertHost3Slot, "tracert", 3}, {kTracertHost4Slot, "tracert", 4}, {kTracertHost5Slot, "tracert", 5}};
     for (const auto& probe : kProbes) {
         CAPTURE(probe.slot);
         CHECK(record.slots[probe.slot].find(std::string("stand-in ") + probe.command + ".exe " +

@@ -80,7 +80,7 @@ int Diagnose(const rk::NetTargets& targets, rk::AnsiString* downloadSection = nu
     rk::NetDiagnostics record;
     rk::AnsiString out;
     const int result = record.Run(out, targets);
-    if (downloadSection) *downloadSection = record.slots[4];
+    if (downloadSection) *downloadSection = record.slots[rk::kDownloadSlot];
     return result;
 }
 
