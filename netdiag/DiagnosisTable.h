@@ -1,7 +1,7 @@
 #pragma once
 // The network diagnosis in one table: its result slots, the probe threads that fill them and the
-// order the slots are joined in. The run's plan and every count follow from here, so a new probe
-// needs its rows here and nothing else beside the probe.
+// order the slots are joined in. The run's plan and every count follow from it: a new probe needs
+// its rows and its step here, the step's body in NetDiagnostics.cpp, and nothing else.
 #include <windows.h>
 
 #include <iterator>
