@@ -19,6 +19,27 @@
 
 namespace rk {
 
+struct FirewallProfiles;
+
+// Steps of the probes, open to the tests.
+void AppendProxyList(AnsiString text, SlotWriter& result);
+// The file's size as FindFirstFile reports it; kNoFileSize (high part 0) when it is not there.
+constexpr DWORD kNoFileSize = 0xFFFFFFFF;
+DWORD QueryFileSize(const wchar_t* path, DWORD* sizeHigh);
+// Asks a service's state, as QueryServiceStatus does; tests pass one that fails.
+using ServiceQuery = BOOL(WINAPI*)(SC_HANDLE service, SERVICE_STATUS* status);
+// Asks the platform's firewall API which profiles are in effect and whether each is on; tests
+// pass their own answers.
+using FirewallApi = FirewallProfiles (*)();
+FirewallProfiles QueryFirewallProfiles();
+void AppendFirewallState(SlotWriter& result, ServiceQuery query = &::QueryServiceStatus,
+                         FirewallApi api = &QueryFirewallProfiles);
+SC_HANDLE OpenFirewallService(const char* name);
+bool IsFirewallPolicyEnabled();
+bool FindFirewallProcess(const char* name, SlotWriter& result);
+bool GetCompanyName(const wchar_t* path, AnsiString& company);
+extern const char* const kKnownFirewallProcesses[22];
+
 // What a run shares with its probe threads. It lives on the heap and is reference-counted: the
 // run holds one reference and every probe thread one, so a thread abandoned at the bound still
 // finds its slot and its host copies after the run has returned.

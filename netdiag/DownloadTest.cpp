@@ -1,5 +1,6 @@
 // The timed download of the suite's update file.
 #include "base/Handle.h"
+#include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/RunFolder.h"
 #include "netdiag/SectionLines.h"
@@ -7,7 +8,7 @@
 
 namespace rk {
 
-DWORD NetDiagnostics::QueryFileSize(const wchar_t* path, DWORD* sizeHigh) {
+DWORD QueryFileSize(const wchar_t* path, DWORD* sizeHigh) {
     *sizeHigh = 0;
     WIN32_FIND_DATAW data;
     UniqueFind find(::FindFirstFileW(path, &data));

@@ -11,18 +11,19 @@
 #include "base/Scoped.h"
 #include "base/VersionInfoReader.h"
 #include "base/VersionText.h"
+#include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
 
 namespace rk {
 
-const char* const NetDiagnostics::kKnownFirewallProcesses[22] = {
+const char* const kKnownFirewallProcesses[22] = {
     "rfwmain.exe", "pfw.exe",      "cfp.exe",     "fwmon.exe",   "ccapp.exe",    "WmNetPro.exe", "ppfw.exe",     "pavfires.exe",
     "blackd.exe",  "ca.exe",       "pccpfw.exe",  "smc.exe",     "zlclient.exe", "outpost.exe",  "persfw.exe",   "rapapp.exe",
     "Kpfw32.exe",  "xfilter.exe",  "firesvc.exe", "firewall.exe", "blackice.exe", "pshost.exe",
 };
 
-SC_HANDLE NetDiagnostics::OpenFirewallService(const char* name) {
+SC_HANDLE OpenFirewallService(const char* name) {
     UniqueService manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) return nullptr;
     return ::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS);
@@ -81,7 +82,7 @@ FirewallProfiles ManagerProfiles() {
 
 }  // namespace
 
-FirewallProfiles NetDiagnostics::QueryFirewallProfiles() {
+FirewallProfiles QueryFirewallProfiles() {
     ComApartment com;
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
@@ -89,12 +90,12 @@ FirewallProfiles NetDiagnostics::QueryFirewallProfiles() {
     return version.dwMajorVersion >= 6 ? PolicyProfiles() : ManagerProfiles();
 }
 
-bool NetDiagnostics::IsFirewallPolicyEnabled() {
+bool IsFirewallPolicyEnabled() {
     return FirewallRegistryEnabled(ReadWord("SOFTWARE\\Policies\\Microsoft\\WindowsFirewall\\StandardProfile"),
                                    ReadWord("SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile"));
 }
 
-void NetDiagnostics::AppendFirewallState(SlotWriter& result, ServiceQuery query, FirewallApi api) {
+void AppendFirewallState(SlotWriter& result, ServiceQuery query, FirewallApi api) {
     result.Append(kFirewallStatePrefix);
     OSVERSIONINFOA version;
     std::memset(&version, 0, sizeof(version));
@@ -131,7 +132,7 @@ void NetDiagnostics::AppendFirewallState(SlotWriter& result, ServiceQuery query,
     result.Append("\r\n");
 }
 
-bool NetDiagnostics::GetCompanyName(const wchar_t* path, AnsiString& company) {
+bool GetCompanyName(const wchar_t* path, AnsiString& company) {
     VersionInfoReader reader;
     char* value = nullptr;
     UINT length = 0;
@@ -141,7 +142,7 @@ bool NetDiagnostics::GetCompanyName(const wchar_t* path, AnsiString& company) {
     return true;
 }
 
-bool NetDiagnostics::FindFirewallProcess(const char* name, SlotWriter& result) {
+bool FindFirewallProcess(const char* name, SlotWriter& result) {
     bool found = false;
     UniqueFile processes(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!processes) return false;

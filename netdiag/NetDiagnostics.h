@@ -13,8 +13,6 @@
 
 namespace rk {
 
-struct FirewallProfiles;
-
 constexpr int kProbeHostCount = 6;
 constexpr DWORD kDiagnosisTimeoutMs = 300000;
 
@@ -52,25 +50,6 @@ struct NetDiagnostics {
     static bool DownloadTest(const char* url, SlotWriter& out);
     static bool FirewallReport(SlotWriter& out);
     static bool PublicAddressLookup(const char* url, SlotWriter& out);
-
-    // Steps of the probes above, open to the tests.
-    static void AppendProxyList(AnsiString text, SlotWriter& result);
-    // The file's size as FindFirstFile reports it; kNoFileSize (high part 0) when it is not there.
-    static constexpr DWORD kNoFileSize = 0xFFFFFFFF;
-    static DWORD QueryFileSize(const wchar_t* path, DWORD* sizeHigh);
-    // Asks a service's state, as QueryServiceStatus does; tests pass one that fails.
-    using ServiceQuery = BOOL(WINAPI*)(SC_HANDLE service, SERVICE_STATUS* status);
-    // Asks the platform's firewall API which profiles are in effect and whether each is on; tests
-    // pass their own answers.
-    using FirewallApi = FirewallProfiles (*)();
-    static FirewallProfiles QueryFirewallProfiles();
-    static void AppendFirewallState(SlotWriter& result, ServiceQuery query = &::QueryServiceStatus,
-                                    FirewallApi api = &QueryFirewallProfiles);
-    static SC_HANDLE OpenFirewallService(const char* name);
-    static bool IsFirewallPolicyEnabled();
-    static bool FindFirewallProcess(const char* name, SlotWriter& result);
-    static bool GetCompanyName(const wchar_t* path, AnsiString& company);
-    static const char* const kKnownFirewallProcesses[22];
 };
 
 }  // namespace rk

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/DesktopUser.h"
+#include "netdiag/DiagnosisRun.h"
 #include "netdiag/NetDiagnostics.h"
 #include "netdiag/SectionLines.h"
 
@@ -39,7 +40,7 @@ bool ReadText(const SettingsKey& key, const char* name, char* buffer, DWORD leng
 
 }  // namespace
 
-void NetDiagnostics::AppendProxyList(AnsiString text, SlotWriter& result) { result.Append(ProxyListForm(text)); }
+void AppendProxyList(AnsiString text, SlotWriter& result) { result.Append(ProxyListForm(text)); }
 
 bool NetDiagnostics::ProxyReport(SlotWriter& out) {
     out.Set(kProxyHeader);

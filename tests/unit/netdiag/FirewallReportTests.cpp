@@ -7,7 +7,7 @@
 
 #include "base/Handle.h"
 #include "base/Scoped.h"
-#include "netdiag/NetDiagnostics.h"
+#include "netdiag/DiagnosisRun.h"
 #include "netdiag/SectionLines.h"
 #include "tests/common/ExpectedText.h"
 #include "tests/unit/netdiag/ProbeTestUtil.h"
@@ -134,9 +134,9 @@ private:
     bool m_ready = false;
 };
 
-std::string StateLine(NetDiagnostics::ServiceQuery query = &::QueryServiceStatus) {
+std::string StateLine(rk::ServiceQuery query = &::QueryServiceStatus) {
     SlotWriter out;
-    NetDiagnostics::AppendFirewallState(out, query);
+    rk::AppendFirewallState(out, query);
     return out.Text();
 }
 
@@ -170,7 +170,7 @@ TEST_CASE("a running firewall service is on only where the profiles in effect ar
         if (c.profile >= 0) REQUIRE(hklm.SetWord(kPolicyKey, "EnableFirewall", c.profile));
         g_answer = c.api;
         SlotWriter out;
-        NetDiagnostics::AppendFirewallState(out, &::QueryServiceStatus, &Answer);
+        rk::AppendFirewallState(out, &::QueryServiceStatus, &Answer);
         CHECK(out.Text() == std::string(kStatePrefix) + c.state + "\r\n");
     }
     // Wine has no firewall API: the product's own query falls back to the registry.
@@ -202,19 +202,19 @@ TEST_CASE("the firewall service is chosen by Windows version") {
 
 TEST_CASE("company name from a version resource") {
     AnsiString company = "unchanged";
-    CHECK(NetDiagnostics::GetCompanyName(Wide(ExeFolder() + "company\\KPFW32.EXE").c_str(), company));
+    CHECK(rk::GetCompanyName(Wide(ExeFolder() + "company\\KPFW32.EXE").c_str(), company));
     CHECK(company == "测试防火墙公司");
     company = "unchanged";
-    CHECK_FALSE(NetDiagnostics::GetCompanyName(Wide(ExeFolder() + "plain\\KPFW32.EXE").c_str(), company));
-    CHECK_FALSE(NetDiagnostics::GetCompanyName(Wide(ExeFolder() + "no such file.exe").c_str(), company));
+    CHECK_FALSE(rk::GetCompanyName(Wide(ExeFolder() + "plain\\KPFW32.EXE").c_str(), company));
+    CHECK_FALSE(rk::GetCompanyName(Wide(ExeFolder() + "no such file.exe").c_str(), company));
     CHECK(company == "unchanged");
 }
 
 TEST_CASE("known firewall processes") {
-    CHECK(sizeof(NetDiagnostics::kKnownFirewallProcesses) / sizeof(NetDiagnostics::kKnownFirewallProcesses[0]) == 22);
-    CHECK(std::string(NetDiagnostics::kKnownFirewallProcesses[0]) == "rfwmain.exe");
-    CHECK(std::string(NetDiagnostics::kKnownFirewallProcesses[16]) == "Kpfw32.exe");
-    CHECK(std::string(NetDiagnostics::kKnownFirewallProcesses[21]) == "pshost.exe");
+    CHECK(sizeof(rk::kKnownFirewallProcesses) / sizeof(rk::kKnownFirewallProcesses[0]) == 22);
+    CHECK(std::string(rk::kKnownFirewallProcesses[0]) == "rfwmain.exe");
+    CHECK(std::string(rk::kKnownFirewallProcesses[16]) == "Kpfw32.exe");
+    CHECK(std::string(rk::kKnownFirewallProcesses[21]) == "pshost.exe");
 
     SUBCASE("none running: the state line and the separator") {
         SlotWriter out;
@@ -225,7 +225,7 @@ TEST_CASE("known firewall processes") {
         FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE");
         REQUIRE(dummy.ready());
         SlotWriter lines;
-        CHECK(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
+        CHECK(rk::FindFirewallProcess("Kpfw32.exe", lines));
         CHECK(lines.Text() == "可能的防火墙进程:" + dummy.path() + " --- 测试防火墙公司\r\n");
 
         SlotWriter out;
@@ -236,14 +236,14 @@ TEST_CASE("known firewall processes") {
         FirewallDummy dummy(ExeFolder() + "plain\\KPFW32.EXE");
         REQUIRE(dummy.ready());
         SlotWriter lines;
-        CHECK_FALSE(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
+        CHECK_FALSE(rk::FindFirewallProcess("Kpfw32.exe", lines));
         CHECK(lines.Text() == "可能的防火墙进程:" + dummy.path() + "\r\n");
     }
     SUBCASE("a process whose modules cannot be listed gets the bare name") {
         FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE", true);
         REQUIRE(dummy.ready());
         SlotWriter lines;
-        CHECK_FALSE(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
+        CHECK_FALSE(rk::FindFirewallProcess("Kpfw32.exe", lines));
         CHECK(lines.Text() == "可能的防火墙进程:Kpfw32.exe\r\n");
     }
     SUBCASE("two processes: the search ends at the first company") {
@@ -252,7 +252,7 @@ TEST_CASE("known firewall processes") {
         REQUIRE(plain.ready());
         REQUIRE(company.ready());
         SlotWriter lines;
-        CHECK(NetDiagnostics::FindFirewallProcess("Kpfw32.exe", lines));
+        CHECK(rk::FindFirewallProcess("Kpfw32.exe", lines));
         // Process order is the snapshot's; either way the company line ends the search.
         const std::string companyLine = "可能的防火墙进程:" + company.path() + " --- 测试防火墙公司\r\n";
         const std::string plainLine = "可能的防火墙进程:" + plain.path() + "\r\n";
@@ -262,7 +262,7 @@ TEST_CASE("known firewall processes") {
         FirewallDummy dummy(ExeFolder() + "company\\KPFW32.EXE");
         REQUIRE(dummy.ready());
         SlotWriter lines;
-        CHECK_FALSE(NetDiagnostics::FindFirewallProcess("pfw.exe", lines));
+        CHECK_FALSE(rk::FindFirewallProcess("pfw.exe", lines));
         CHECK(lines.Text().empty());
     }
 }

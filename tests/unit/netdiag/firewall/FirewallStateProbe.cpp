@@ -4,12 +4,12 @@
 
 #include <cstdio>
 
-#include "netdiag/NetDiagnostics.h"
+#include "netdiag/DiagnosisRun.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     rk::SlotWriter out;
-    rk::NetDiagnostics::AppendFirewallState(out);
+    rk::AppendFirewallState(out);
     FILE* file = std::fopen(argv[1], "wb");
     if (!file) return 1;
     std::fwrite(out.Text().data(), 1, out.Text().size(), file);
