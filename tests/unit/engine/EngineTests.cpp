@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app/StartupReport.h"
 #include "engine/CheckEngine.h"
@@ -87,21 +88,14 @@ TEST_CASE("names resolve into their fields and the block words land only when En
         REQUIRE(engine.Bind() == 1);
         HMODULE m = engine.Module();
         const EngineEntryPoints& e = engine.EntryPoints();
-        CHECK(e.engInit == Export(m, "EngInit"));
-        CHECK(e.engLoad == Export(m, "EngLoad"));
-        CHECK(e.engGetNext == Export(m, "EngGetNext"));
-        CHECK(e.engCount == Export(m, "EngCount"));
-        CHECK(e.engRemove == Export(m, "EngRemove"));
-        CHECK(e.engGetReport == Export(m, "EngGetReport"));
-        CHECK(e.engPost == Export(m, "EngPost"));
-        CHECK(e.engGetGroup == Export(m, "EngGetGroup"));
-        CHECK(e.engLibInit == Export(m, "EngLib_Init"));
-        CHECK(e.engEnable == Export(m, "EngEnable"));
-        CHECK(e.engSetLoadDisabled == Export(m, "EngSetLoadDisabled"));
-        CHECK(e.engDisable == Export(m, "EngDisable"));
-        const char* extras[5] = {"Extra0", "Extra1", "Extra2", "Extra3", "Extra4"};
-        for (int i = 0; i < 5; ++i) CHECK(e.extra[i] == Export(m, extras[i]));
-        CHECK(e.prepareReport == Export(m, "PrepareReport"));
+        const std::pair<void*, const char*> fields[] = {
+            {e.engInit, "EngInit"}, {e.engLoad, "EngLoad"}, {e.engGetNext, "EngGetNext"}, {e.engCount, "EngCount"},
+            {e.engRemove, "EngRemove"}, {e.engGetReport, "EngGetReport"}, {e.engPost, "EngPost"},
+            {e.engGetGroup, "EngGetGroup"}, {e.engLibInit, "EngLib_Init"}, {e.engEnable, "EngEnable"},
+            {e.engSetLoadDisabled, "EngSetLoadDisabled"}, {e.engDisable, "EngDisable"}, {e.extra[0], "Extra0"},
+            {e.extra[1], "Extra1"}, {e.extra[2], "Extra2"}, {e.extra[3], "Extra3"}, {e.extra[4], "Extra4"},
+            {e.prepareReport, "PrepareReport"}};
+        for (const auto& field : fields) CHECK_MESSAGE(field.first == Export(m, field.second), field.second);
         CHECK(CallLog(engine).find("BadSize") == std::string::npos);
     }
     SUBCASE("EngLib_Init fails") {

@@ -266,13 +266,6 @@ TEST_CASE("signature routes") {
         }
         CHECK(g.releases == 0);
     }
-    SUBCASE("a path in the system code page reaches the trust call as wide text") {
-        TestFile chinese("测试文件.exe", std::vector<uint8_t>(10, 1));
-        REQUIRE(chinese.ok());
-        SignatureVerifier verifier;
-        CHECK(verifier.Verify(chinese.path()));
-        CHECK(g.trustedPath == Here(L"测试文件.exe"));
-    }
     SUBCASE("a WINTRUST.DLL without one of the functions fails the binding, which answers unsigned and is never tried again") {
         for (const char* name : kRequiredWinTrust) {
             CAPTURE(name);
