@@ -14,7 +14,6 @@ extern const char kCutLine[];
 // separator. Nothing written gives nothing.
 AnsiString CutSection(const AnsiString& partial);
 
-// Joins the slots in the output order, behind the timeout line when the bound was reached.
 AnsiString AssembleDiagnosis(const AnsiString (&slots)[kResultSlotCount], bool timedOut);
 
 }  // namespace rk
