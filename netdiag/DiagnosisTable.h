@@ -2,11 +2,7 @@
 // The network diagnosis in one table: its result slots, the probe threads that fill them and the
 // order the slots are joined in. The run's plan and every count follow from it: a new probe needs
 // its rows and its step here, the step's body in NetDiagnostics.cpp, and nothing else.
-#include <windows.h>
-
 #include <iterator>
-
-#include "base/SmallThread.h"
 
 namespace rk {
 
@@ -68,9 +64,8 @@ struct ProbeThreadEntry {
     ProbeStep first;
     ProbeStep then = {};  // once the first is done
     // urlmon and WinINet run proxy scripts and other vendors' network hooks on some threads:
-    // those get the stack a thread usually has (Windows commits only the pages used). 0 is
-    // kSmallStackReserve.
-    SIZE_T stackReserve = 0;
+    // those get the stack a thread usually has, the others a small one.
+    bool foreignCode = false;
 };
 
 // Made on the run's thread before the probes start, so bounded by the run's own bound.
@@ -78,7 +73,7 @@ inline constexpr ProbeStep kBeforeProbes = {step::NetStatWithinBound, kNetStatSl
 
 // The probe threads, in the order they start.
 inline constexpr ProbeThreadEntry kProbeThreads[] = {
-    {{step::DownloadTest, kDownloadSlot}, {}, kForeignCodeStackReserve},
+    {{step::DownloadTest, kDownloadSlot}, {}, true},
     {{step::IpConfig, kIpConfigSlot}, {step::NetStat, kNetStatSlot}},
     {{step::Ping, kPingHost0Slot, 0}},
     {{step::Tracert, kTracertHost0Slot, 0}},
@@ -89,7 +84,7 @@ inline constexpr ProbeThreadEntry kProbeThreads[] = {
     {{step::Tracert, kTracertHost4Slot, 4}},
     {{step::Tracert, kTracertHost5Slot, 5}},
     {{step::Ping, kPingHost2Slot, 2}},
-    {{step::PublicAddressLookup, kPublicAddressSlot}, {}, kForeignCodeStackReserve},
+    {{step::PublicAddressLookup, kPublicAddressSlot}, {}, true},
     {{step::Tracert, kTracertHost2Slot, 2}},
 };
 

@@ -147,7 +147,8 @@ RunPlan ProductPlan() {
             RunStep(thread.first, run);
             RunStep(thread.then, run);
         };
-        plan.stackReserve[i] = thread.stackReserve;
+        // Windows commits only the stack pages used.
+        plan.stackReserve[i] = thread.foreignCode ? kForeignCodeStackReserve : 0;
     }
     return plan;
 }

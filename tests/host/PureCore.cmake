@@ -20,4 +20,5 @@ set(RK_PURE_CORE_HEADERS
   probes/Md5.h
   netdiag/SectionLines.h
   netdiag/DiagnosisText.h
+  netdiag/DiagnosisTable.h
   app/OutputRules.h)
