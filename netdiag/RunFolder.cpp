@@ -217,9 +217,13 @@ RunFolder::RunFolder() {
 
 RunFolder::~RunFolder() {
     if (m_path.empty()) return;
+    const DWORD start = ::GetTickCount();
     DeleteFilesIn(m_path, kGraceMs);
     m_hold.reset();
-    ::RemoveDirectoryW(m_path.c_str());
+    // The last file's name may outlive its deletion by a moment (DeleteWhenFree): so may the folder.
+    while (!::RemoveDirectoryW(m_path.c_str()) && ::GetLastError() == ERROR_DIR_NOT_EMPTY &&
+           ::GetTickCount() - start < kGraceMs)
+        ::Sleep(kDeleteRetryMs);
 }
 
 std::wstring RunFolder::NewFilePath(const std::wstring& name) {

@@ -43,8 +43,9 @@ public:
         bool Build();
     };
 
-    // How long the folder's removal waits for the files of tools that were just ended.
-    static constexpr DWORD kGraceMs = 2000;
+    // How long the folder's removal waits for the files of tools that were just ended; a loaded
+    // machine takes seconds to close a killed process's handles.
+    static constexpr DWORD kGraceMs = 5000;
     // The name every run folder begins with, in the user's temp folder.
     static constexpr const wchar_t* kPrefix = L"Rekkor-";
     // Removes the folders that earlier runs could not remove, where they are provably the tool's.
