@@ -8,7 +8,7 @@ namespace rk {
 
 class ReportEdit : public Window {
 public:
-    // The rich edit class the dialog template names, and the library that registers it.
+    // The library that registers the template's class, RichEdit20W.
     static constexpr const char* kLibrary = "riched20.dll";
 
     // Lifts the default limit of 32,767 characters, past which Windows cuts an insert.
